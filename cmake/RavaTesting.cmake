@@ -1,0 +1,64 @@
+# Shared helpers for tests, benchmarks and fuzzers. Each folder under tests/,
+# bench/ and fuzz/ uses these so both trees treat its targets alike.
+
+if(NOT RAVA_FUZZ)
+  if(CMAKE_CROSSCOMPILING)
+    # Debian ships the GoogleTest sources; build them with the cross compiler.
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endif()
+
+# rava_add_gtest(name SOURCES a.cpp... LIBS lib... [LABELS l...] [TIMEOUT s])
+# One CTest test per executable: under Wine each start costs a process launch.
+function(rava_add_gtest name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()
+
+# rava_add_benchmark(name SOURCES ... LIBS ...)
+function(rava_add_benchmark name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
+endfunction()
+
+# rava_add_fuzzer(name SOURCES ... LIBS ... CORPUS dir)
+# The ctest entry runs the fuzzer for RAVA_FUZZ_SECONDS on a scratch copy of
+# the committed seed corpus, so the source tree is never written.
+function(rava_add_fuzzer name)
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+      sh -c "rm -rf '${work}' && mkdir -p '${work}' && cp -r '${F_CORPUS}'/. '${work}'/ && '$<TARGET_FILE:${name}>' -max_total_time=${RAVA_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${work}'")
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
+endfunction()
+
+# Adds every listed subfolder that exists; lets each component own its folder.
+function(rava_add_existing_subdirectories)
+  foreach(sub ${ARGN})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/CMakeLists.txt)
+      add_subdirectory(${sub})
+    endif()
+  endforeach()
+endfunction()

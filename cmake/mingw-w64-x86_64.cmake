@@ -1,0 +1,13 @@
+# Cross-compiles the Windows tree with MinGW-w64 (posix threads); tests run
+# under Wine through tools/wine-run, which owns the prefix and the display.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+get_filename_component(_rava_root ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${_rava_root}/tools/wine-run)

@@ -1,0 +1,31 @@
+// StateMachine: moves on exactly one matching transition, refuses ambiguity.
+#include "runtime/runtime.h"
+
+namespace rava {
+
+StateMachine::StateMachine(std::string initial, std::vector<Transition> table)
+    : current(initial), previous(std::move(initial)), transitions(std::move(table)) {}
+
+bool StateMachine::Fire(std::string_view event) {
+    const Transition* match = nullptr;
+    int matches = 0;
+    for (const Transition& t : transitions) {
+        if (t.from == current && t.event == event) {
+            ++matches;
+            match = &t;
+        }
+    }
+    if (matches == 0) return false;
+    if (matches > 1) {
+        message = "Ambiguous state transition";
+        return false;
+    }
+    previous = current;
+    current = match->to;
+    lastEvent = std::string(event);
+    ++transitionCount;
+    message = "ok";
+    return true;
+}
+
+}  // namespace rava
