@@ -1,0 +1,38 @@
+// Committed text and IME composition text as the window procedure records
+// them: UTF-16 units in (with surrogate pairing), bounded UTF-8 out. Malformed
+// UTF-16 is dropped, never replaced.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace rava {
+
+// Appends `codePoint` to `out` as UTF-8 (1..4 bytes); returns the byte count.
+// Surrogates and values above 0x10FFFF append nothing and return 0.
+size_t AppendUtf8(std::string& out, uint32_t codePoint);
+
+// UTF-16 to UTF-8: pairs are combined, unpaired surrogates are dropped, and
+// conversion stops before the first character that would pass maxBytes.
+std::string Utf16ToUtf8(const char16_t* units, size_t count, size_t maxBytes);
+
+// The committed-text buffer of a window, reached through its fields so the
+// window record keeps its own layout. `pendingHigh` is 0 when nothing waits.
+struct TextInputFields {
+    std::string& text;
+    int64_t& changeCounter;
+    uint16_t& pendingHigh;
+    size_t maxBytes;
+};
+
+// Appends a printable code point if it fits whole; returns whether it did.
+// Code points below 32, 127, surrogates and values above 0x10FFFF never enter.
+bool AppendTextCodePoint(const TextInputFields& fields, uint32_t codePoint);
+// One WM_CHAR-style UTF-16 unit: high surrogates wait, a low surrogate
+// completes a waiting one or is dropped.
+void FeedTextUnit(const TextInputFields& fields, uint16_t unit);
+// One whole code point (WM_UNICHAR): any waiting high surrogate is dropped.
+void FeedTextCodePoint(const TextInputFields& fields, uint32_t codePoint);
+
+}  // namespace rava
