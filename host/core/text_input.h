@@ -1,6 +1,6 @@
-// Committed text and IME composition text as the window procedure records
-// them: UTF-16 units in (with surrogate pairing), bounded UTF-8 out. Malformed
-// UTF-16 is dropped, never replaced.
+// Committed text as the window procedure records it: UTF-16 units in (with
+// surrogate pairing), bounded UTF-8 out. Malformed UTF-16 is dropped, never
+// replaced. Conversions themselves live in host/core/utf.h.
 #pragma once
 
 #include <cstddef>
@@ -8,14 +8,6 @@
 #include <string>
 
 namespace rava {
-
-// Appends `codePoint` to `out` as UTF-8 (1..4 bytes); returns the byte count.
-// Surrogates and values above 0x10FFFF append nothing and return 0.
-size_t AppendUtf8(std::string& out, uint32_t codePoint);
-
-// UTF-16 to UTF-8: pairs are combined, unpaired surrogates are dropped, and
-// conversion stops before the first character that would pass maxBytes.
-std::string Utf16ToUtf8(const char16_t* units, size_t count, size_t maxBytes);
 
 // The committed-text buffer of a window, reached through its fields so the
 // window record keeps its own layout. `pendingHigh` is 0 when nothing waits.
