@@ -55,8 +55,13 @@ function(rava_add_fuzzer name)
 endfunction()
 
 # Adds every listed subfolder that exists; lets each component own its folder.
+# RAVA_ONLY (a list of folder names) limits a work tree to some components.
+set(RAVA_ONLY "" CACHE STRING "Build only these folders (empty: everything)")
 function(rava_add_existing_subdirectories)
   foreach(sub ${ARGN})
+    if(RAVA_ONLY AND NOT sub IN_LIST RAVA_ONLY)
+      continue()
+    endif()
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/CMakeLists.txt)
       add_subdirectory(${sub})
     endif()

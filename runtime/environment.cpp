@@ -40,15 +40,18 @@ std::string ReadWin32(std::string_view name) {
     return out;
 }
 #else
-// Strict UTF-8 (no overlongs, no surrogates, at most U+10FFFF).
-bool IsValidUtf8(std::string_view s) {
+// UTF-16 length of strict UTF-8 (no overlongs, no surrogates, at most
+// U+10FFFF), or -1 when the text is not valid.
+long Utf16Units(std::string_view s) {
     size_t i = 0;
+    long units = 0;
     while (i < s.size()) {
         unsigned char c = static_cast<unsigned char>(s[i]);
         size_t len;
         uint32_t cp;
         if (c < 0x80) {
             ++i;
+            ++units;
             continue;
         } else if ((c & 0xE0) == 0xC0) {
             len = 2;
@@ -60,28 +63,36 @@ bool IsValidUtf8(std::string_view s) {
             len = 4;
             cp = c & 0x07;
         } else {
-            return false;
+            return -1;
         }
-        if (i + len > s.size()) return false;
+        if (i + len > s.size()) return -1;
         for (size_t k = 1; k < len; ++k) {
             unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) return false;
+            if ((cc & 0xC0) != 0x80) return -1;
             cp = (cp << 6) | (cc & 0x3F);
         }
         if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
             (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
+            return -1;
         i += len;
+        units += cp >= 0x10000 ? 2 : 1;
     }
-    return true;
+    return units;
 }
 
+// Same limits as the Windows reader: name and value each at most 32,767
+// UTF-16 units (32,768 with the terminator).
+constexpr long kMaxUnitsWithoutTerminator = 0x7FFF;
+
 std::string ReadPosix(std::string_view name) {
-    if (!IsValidUtf8(name)) return {};
+    long nameUnits = Utf16Units(name);
+    if (nameUnits < 0 || nameUnits > kMaxUnitsWithoutTerminator) return {};
     const char* value = std::getenv(std::string(name).c_str());
     if (value == nullptr) return {};
     std::string_view v(value);
-    if (v.empty() || v.size() > kMaxUtf8Bytes || !IsValidUtf8(v)) return {};
+    if (v.empty() || v.size() > kMaxUtf8Bytes) return {};
+    long valueUnits = Utf16Units(v);
+    if (valueUnits < 1 || valueUnits > kMaxUnitsWithoutTerminator) return {};
     return std::string(v);
 }
 #endif

@@ -1,0 +1,182 @@
+// Solver behaviour: splats, boundaries, projection, stepping, sampling, the
+// reference values of the self-test sequence, and bit-identity with the
+// plain baseline solver.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "bench/playground/baseline_fluid.h"
+#include "playground/color_fluid.h"
+
+namespace rava {
+namespace {
+
+constexpr int W = ColorFluid::kWidth, H = ColorFluid::kHeight, N = ColorFluid::kCells;
+
+float MaxOf(const std::vector<float>& v) { return *std::max_element(v.begin(), v.end()); }
+
+bool BordersStill(const ColorFluid& f) {
+    for (int k = 0; k < N; ++k) {
+        int i = k / W, j = k % W;
+        bool border = i == 0 || i == H - 1 || j == 0 || j == W - 1;
+        if (border && (f.velocityX[k] != 0.0f || f.velocityY[k] != 0.0f)) return false;
+    }
+    return true;
+}
+
+TEST(ColorFluid, StartsAndResetsToAllZeros) {
+    ColorFluid f;
+    f.Splat(45, 30, 30, 17, 1, 1, 1);
+    f.Step(0.02f);
+    f.Reset();
+    for (auto* field : {&f.velocityX, &f.velocityY, &f.dyeRed, &f.dyeGreen, &f.dyeBlue}) {
+        ASSERT_EQ(field->size(), 6144u);
+        for (float v : *field) ASSERT_EQ(v, 0.0f);
+    }
+    EXPECT_EQ(f.Divergence(), 0.0f);
+}
+
+TEST(ColorFluid, SplatGivesFullAmountAtCentreAndNothingFromEightCells) {
+    ColorFluid f;
+    f.Splat(45, 30, 0, 0, 5, 2, 0.5f);
+    EXPECT_EQ(f.dyeRed[30 * W + 45], 5.0f);
+    EXPECT_EQ(f.dyeGreen[30 * W + 45], 2.0f);
+    for (int k = 0; k < N; ++k) {
+        float dx = k % W - 45.0f, dy = k / W - 30.0f;
+        if (dx * dx + dy * dy >= 64.0f) {
+            ASSERT_EQ(f.dyeRed[k], 0.0f) << k;
+        }
+    }
+    EXPECT_GT(f.dyeRed[30 * W + 52], 0.0f);  // seven cells away still receives some
+}
+
+TEST(ColorFluid, RepeatedSplatsSaturate) {
+    ColorFluid f;
+    for (int n = 0; n < 40; ++n) f.Splat(20, 20, 50, -50, 3, 3, 3);
+    EXPECT_EQ(MaxOf(f.dyeRed), 12.0f);
+    EXPECT_EQ(MaxOf(f.velocityX), 80.0f);
+    EXPECT_EQ(*std::min_element(f.velocityY.begin(), f.velocityY.end()), -80.0f);
+}
+
+TEST(ColorFluid, NonFiniteOrHugeSplatInputsBecomeZero) {
+    ColorFluid f;
+    f.Splat(10, 10, 5, 5, 1, 1, 1);
+    const float inf = std::numeric_limits<float>::infinity();
+    f.Splat(10, 10, inf, 2e6f, NAN, 1, 1);
+    EXPECT_EQ(f.velocityX[10 * W + 10], 0.0f);
+    EXPECT_EQ(f.velocityY[10 * W + 10], 0.0f);
+    EXPECT_EQ(f.dyeRed[10 * W + 10], 0.0f);
+    EXPECT_EQ(f.dyeGreen[10 * W + 10], 2.0f);
+    ColorFluid g;
+    g.Splat(NAN, 10, 1, 1, 1, 1, 1);  // touches no cell
+    g.Splat(-3e38f, inf, 1, 1, 1, 1, 1);
+    EXPECT_EQ(MaxOf(g.dyeRed), 0.0f);
+}
+
+TEST(ColorFluid, SplatNearTheEdgeLeavesBordersAndReachesInterior) {
+    ColorFluid f;
+    f.Splat(0, 0, 30, 30, 1, 1, 1);
+    EXPECT_EQ(f.dyeRed[0], 0.0f);
+    EXPECT_GT(f.dyeRed[1 * W + 1], 0.0f);
+    f.Splat(-5, 30, 0, 0, 1, 0, 0);  // centre outside the grid, 6 cells from column 1
+    EXPECT_GT(f.dyeRed[30 * W + 1], 0.0f);
+    f.Step(0.03f);
+    EXPECT_TRUE(BordersStill(f));
+}
+
+TEST(ColorFluid, ProjectionReducesDivergenceAndMatchesReferenceValues) {
+    ColorFluid f;
+    f.Splat(45, 30, 30, 17, 1, 0.2f, 0.7f);
+    float d1 = f.Divergence();
+    f.Project();
+    float d2 = f.Divergence();
+    EXPECT_NEAR(d1, 0.383299, 5e-7);
+    EXPECT_NEAR(d2, 0.070894, 5e-7);
+    f.Step(0.033f);
+    EXPECT_NEAR(MaxOf(f.dyeRed), 0.974979, 5e-7);
+    f.Splat(45, 30, 0, 0, 5, 2, 0.5f);
+    EXPECT_NEAR(f.dyeRed[2925], 5.967057, 5e-7);
+}
+
+TEST(ColorFluid, StepZeroKeepsDyeAndDampsVelocityBeforeProjecting) {
+    ColorFluid f, expected;
+    for (ColorFluid* x : {&f, &expected}) x->Splat(40, 30, 12, -7, 2, 1, 0.5f);
+    std::vector<float> dye = f.dyeRed;
+    f.Step(0.0f);
+    EXPECT_EQ(f.dyeRed, dye);
+    for (int k = 0; k < N; ++k) {
+        expected.velocityX[k] *= 0.998f;
+        expected.velocityY[k] *= 0.998f;
+    }
+    expected.Project();
+    EXPECT_EQ(f.velocityX, expected.velocityX);
+    EXPECT_EQ(f.velocityY, expected.velocityY);
+}
+
+TEST(ColorFluid, SampleClampsToTheSamplingBounds) {
+    ColorFluid f;
+    for (int k = 0; k < N; ++k) f.dyeRed[k] = static_cast<float>(k % 97) * 0.25f;
+    EXPECT_EQ(f.Sample(f.dyeRed, -5, 20), f.Sample(f.dyeRed, 0.5f, 20));
+    EXPECT_EQ(f.Sample(f.dyeRed, 200, 20), f.Sample(f.dyeRed, 94.5f, 20));
+    EXPECT_EQ(f.Sample(f.dyeRed, 30, 20), f.dyeRed[20 * W + 30]);
+    EXPECT_EQ(f.Sample(f.dyeRed, 10, 99), f.Sample(f.dyeRed, 10, 62.5f));
+    // NaN and far-off coordinates clamp to 0 and sample column 0 / row 0.
+    EXPECT_EQ(f.Sample(f.dyeRed, NAN, 20), f.dyeRed[20 * W]);
+    EXPECT_EQ(f.Sample(f.dyeRed, 30, 2e7f), f.dyeRed[30]);
+}
+
+// Drives both solvers through splats, steps and projections and requires every
+// bit of every field and pixel to agree.
+TEST(ColorFluid, MatchesTheBaselineSolverBitForBit) {
+    ColorFluid f;
+    baseline::Fluid b;
+    auto splat = [&](float x, float y, float dvx, float dvy, float r, float g, float bl) {
+        f.Splat(x, y, dvx, dvy, r, g, bl);
+        b.Splat(x, y, dvx, dvy, r, g, bl);
+    };
+    splat(28, 30, 25, -18, 4.5f, 0.06f, 1.5f);
+    splat(66, 31, -25, 18, 0.02f, 2.5f, 4.5f);
+    PixelBuffer fast(N), plain(N);
+    for (int n = 0; n < 150; ++n) {
+        float dt = 0.001f + 0.039f * static_cast<float>(n % 7) / 6.0f;
+        splat(32 + 13 * std::sin(n * 0.1f), 31, 110 * dt, -50 * dt, 7 * dt, 0.03f * dt, 1.6f * dt);
+        f.Step(dt);
+        b.Step(dt);
+        if (n % 30 == 0) {
+            f.Render(fast, 0.8f + n * 0.01f, n % 60 == 0);
+            b.Render(plain, 0.8f + n * 0.01f, n % 60 == 0);
+            ASSERT_EQ(fast, plain) << "frame " << n;
+        }
+    }
+    EXPECT_EQ(f.velocityX, b.vx);
+    EXPECT_EQ(f.velocityY, b.vy);
+    EXPECT_EQ(f.dyeRed, b.r);
+    EXPECT_EQ(f.dyeGreen, b.g);
+    EXPECT_EQ(f.dyeBlue, b.b);
+}
+
+// A subclass that only counts samples takes the one-at-a-time path through the
+// slots; it must agree with the batched path of the plain class.
+struct CountingFluid : ColorFluid {
+    int samples = 0;
+    float Sample(const std::vector<float>& field, float x, float y) override {
+        ++samples;
+        return ColorFluid::Sample(field, x, y);
+    }
+};
+
+TEST(ColorFluid, StepCallsSampleThroughItsSlotWithTheSameResult) {
+    ColorFluid plain;
+    CountingFluid counting;
+    for (ColorFluid* f : {static_cast<ColorFluid*>(&plain), static_cast<ColorFluid*>(&counting)})
+        f->Splat(50, 20, -20, 30, 3, 2, 1);
+    plain.Step(0.03f);
+    counting.Step(0.03f);
+    EXPECT_EQ(counting.samples, 5 * 5828);
+    EXPECT_EQ(plain.velocityX, counting.velocityX);
+    EXPECT_EQ(plain.dyeBlue, counting.dyeBlue);
+}
+
+}  // namespace
+}  // namespace rava

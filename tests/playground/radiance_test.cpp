@@ -1,0 +1,122 @@
+// Bloom, tone curve and pixel packing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "bench/playground/baseline_fluid.h"
+#include "playground/color_fluid.h"
+
+namespace rava {
+namespace {
+
+constexpr int W = ColorFluid::kWidth, N = ColorFluid::kCells;
+
+TEST(ToneMap, GivesTheReferenceValues) {
+    EXPECT_EQ(ToneMap(1, 0.3f), 169);
+    EXPECT_EQ(ToneMap(4, 0.3f), 234);
+    EXPECT_EQ(ToneMap(1, 0.8f), 221);
+    EXPECT_EQ(ToneMap(0.006f, 0.8f), 10);
+    EXPECT_EQ(ToneMap(12, 3), 255);
+    EXPECT_EQ(ToneMap(0, 2.5f), 0);
+    EXPECT_EQ(ToneMap(-3, 0.8f), 0);
+    EXPECT_EQ(ToneMap(NAN, 0.8f), 0);
+}
+
+TEST(ToneMap, SaturatesForHugeAndInfiniteProducts) {
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(ToneMap(1e30f, 1e30f), 255);
+    EXPECT_EQ(ToneMap(inf, 1), 255);
+    EXPECT_EQ(ToneMap(3e38f, 1), 255);
+}
+
+TEST(ToneMap, NeverDecreasesWithTheProduct) {
+    int previous = 0;
+    for (float x = 0; x < 40; x += 0.001f) {
+        int v = ToneMap(x, 1);
+        ASSERT_GE(v, previous) << x;
+        previous = v;
+    }
+}
+
+TEST(Bloom, IgnoresRadianceAtOrBelowTheThreshold) {
+    ColorFluid f;
+    std::vector<float> c(N, 0.8f);
+    for (float v : f.Bloom(c)) ASSERT_EQ(v, 0.0f);
+}
+
+TEST(Bloom, SpreadsASingleBrightCellOnEvenOffsetsOnly) {
+    ColorFluid f;
+    std::vector<float> c(N, 0.0f);
+    const int ci = 30, cj = 40;
+    c[ci * W + cj] = 2.8f;
+    std::vector<float> out = f.Bloom(c);
+    EXPECT_FLOAT_EQ(out[ci * W + cj], 0.140625f * 2.0f);
+    for (int k = 0; k < N; ++k) {
+        int di = std::abs(k / W - ci), dj = std::abs(k % W - cj);
+        bool reached = di <= 4 && dj <= 4 && di % 2 == 0 && dj % 2 == 0;
+        ASSERT_EQ(out[k] != 0.0f, reached) << di << "," << dj;
+    }
+}
+
+TEST(Render, ClearedFieldIsDarkBlueWithOrWithoutBloom) {
+    ColorFluid f;
+    PixelBuffer px(N, 0);
+    for (bool bloom : {true, false}) {
+        f.Render(px, 0.8f, bloom);
+        for (uint32_t p : px) ASSERT_EQ(p, 0xFF00000Au);
+    }
+}
+
+TEST(Render, BloomChangesOnlyPixelsNearBrightDye) {
+    ColorFluid f;
+    f.dyeRed[20 * W + 20] = 6.0f;
+    f.dyeGreen[20 * W + 20] = 0.5f;
+    PixelBuffer on(N), off(N);
+    f.Render(on, 0.8f, true);
+    f.Render(off, 0.8f, false);
+    int changed = 0;
+    for (int k = 0; k < N; ++k) {
+        if (on[k] == off[k]) continue;
+        ++changed;
+        ASSERT_LE(std::abs(k / W - 20), 4);
+        ASSERT_LE(std::abs(k % W - 20), 4);
+    }
+    EXPECT_GT(changed, 0);
+}
+
+TEST(Render, WritesOnlyWhatTheBufferHolds) {
+    ColorFluid f;
+    PixelBuffer small(10, 0), large(N + 3, 7u);
+    f.Render(small, 0.8f, true);
+    f.Render(large, 0.8f, true);
+    EXPECT_EQ(small[9], 0xFF00000Au);
+    EXPECT_EQ(large[N - 1], 0xFF00000Au);
+    EXPECT_EQ(large[N], 7u);
+}
+
+// The vectorised tone mapping inside Render against the scalar baseline, over
+// random radiance including values near every rounding boundary.
+TEST(Render, AgreesWithScalarToneMapOnRandomRadiance) {
+    std::mt19937 rng(1234);
+    std::uniform_real_distribution<float> radiance(0.0f, 12.0f);
+    ColorFluid f;
+    baseline::Fluid b;
+    for (int round = 0; round < 20; ++round) {
+        for (int k = 0; k < N; ++k) {
+            f.dyeRed[k] = b.r[k] = radiance(rng);
+            f.dyeGreen[k] = b.g[k] = radiance(rng) * (round % 3 == 0 ? 0.001f : 1.0f);
+            f.dyeBlue[k] = b.b[k] = radiance(rng) * 0.05f;
+        }
+        float exposure = 0.15f + 0.14f * round;
+        PixelBuffer fast(N), plain(N);
+        f.Render(fast, exposure, round % 2 == 0);
+        b.Render(plain, exposure, round % 2 == 0);
+        ASSERT_EQ(fast, plain) << round;
+    }
+    for (float v = 0; v < 3; v += 0.0001f) ASSERT_EQ(ToneMap(v, 1), baseline::ToneMap(v, 1)) << v;
+}
+
+}  // namespace
+}  // namespace rava
