@@ -56,7 +56,77 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
                      float destX, float destY, float destWidth, float destHeight);
 
 // ---- Input queries ------------------------------------------------------
-// (declared by the input-query component: MouseX, MouseY, PointerDown,
-//  KeyDown, KeyPressed, AnyCanvasWindowInForeground)
+// Names are matched after ASCII lower-casing. Every query answers false (or
+// -1) unless a canvas window of this process is the foreground window.
+
+// Pointer position in client pixels of the current window, unclamped; -1 when
+// no canvas window is in the foreground. Raises when no window is open.
+int32_t MouseX();
+int32_t MouseY();
+// "left"/"primary"/"l", "right"/"secondary"/"r", "middle"/"m"; held now.
+bool PointerDown(std::string_view button);
+// Key names: "a".."z", "0".."9", "f1".."f12", "left", "right", "up", "down",
+// "space", "enter"/"return", "tab", "home", "end", "pageup", "pagedown",
+// "escape"/"esc", "shift". Held now.
+bool KeyDown(std::string_view key);
+// Consumes one counted press of the key on the focused current window.
+bool KeyPressed(std::string_view key);
+bool AnyCanvasWindowInForeground();
+
+// ---- Pointer lock and raw motion ----------------------------------------
+
+// Confines and hides the cursor on the current window and accumulates raw
+// mouse motion; engages only while that window is focused, in the foreground
+// and not minimized (and again when it regains those). Returns whether the
+// lock is engaged now.
+bool RequestPointerLock();
+void ReleasePointerLock();
+bool PointerLockEngaged();
+struct CanvasRawMotion {
+    int32_t x = 0;
+    int32_t y = 0;
+};
+// Motion accumulated since the last call (each sum saturates at the int32
+// limits); resets the accumulator.
+CanvasRawMotion TakeRawMotion();
+
+// ---- Text input ---------------------------------------------------------
+
+// Where the IME places its composition window (x, y) and keeps its candidate
+// list below (y + height); a negative x or y or a height of 0 or less leaves
+// the system positions.
+void SetImeCaretRect(int32_t x, int32_t y, int32_t height);
+
+// ---- Clipboard and session ----------------------------------------------
+
+// Offers the text on the clipboard with delayed rendering, owned by the
+// current window; false for invalid UTF-8 or when the clipboard is busy.
+bool SetPendingClipboardText(std::string_view utf8);
+struct CanvasClipboardCounters {
+    bool pending = false;
+    int32_t status = 0;  // 2 rendered, 3 released by clipboard, 4 released at window destruction
+    int64_t changeCounter = 0;
+    int64_t renderCount = 0;
+    int64_t releaseCountClipboard = 0;
+    int64_t releaseCountWindow = 0;
+    uint64_t pendingSize = 0;  // bytes of the pending UTF-16 block
+};
+CanvasClipboardCounters ReadClipboardCounters();
+
+// The last session-lifecycle notification any canvas window received.
+struct CanvasSessionRecord {
+    int64_t eventCount = 0;
+    int32_t kind = 0;  // 1 activation, 2 power, 3 session change, 4 query end, 5 end
+    uint64_t value = 0;
+    int32_t windowId = 0;  // 0 when no canvas window received it
+    bool flag = false;
+};
+CanvasSessionRecord ReadSessionEvent();
+
+// ---- Accessibility ------------------------------------------------------
+
+// Gives the current window a UI Automation root element with this name
+// (UTF-8); false without an open window or for invalid UTF-8.
+bool EnableAccessibilitySlot(std::string_view name);
 
 }  // namespace rava
