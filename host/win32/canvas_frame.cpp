@@ -1,0 +1,129 @@
+// Frames: BeginFrame sets up a y-down pixel projection and clears, EndFrame
+// records the frame status and presents (SwapBuffers, or the layered copy
+// for translucent windows). Also the shared colour step and background repaint.
+#include <limits>
+
+#include "host/core/srgb.h"
+#include "host/host.h"
+#include "host/win32/canvas_gl.h"
+
+namespace rava {
+
+namespace {
+
+using BlendFuncSeparate = void(APIENTRY*)(GLenum, GLenum, GLenum, GLenum);
+
+// Without an sRGB framebuffer, 0 and 1 pass through as normalised values
+// (1 = full intensity) and larger values are 8-bit codes.
+float LegacyClearChannel(int32_t channel) {
+    if (channel < 0) return 0.0f;
+    if (channel > 1) {
+        const float v = static_cast<float>(channel) / 255.0f;
+        return v > 1.0f ? 1.0f : v;
+    }
+    return static_cast<float>(channel);
+}
+
+float ClearChannel(const CanvasWindow& window, int32_t channel) {
+    return window.srgbOutput ? SrgbToLinear(channel) : LegacyClearChannel(channel);
+}
+
+void SetBlending(const CanvasWindow& window) {
+    glEnable(GL_BLEND);
+    if (window.translucent) {
+        // Alpha must accumulate as coverage so the layered copy sees real transparency.
+        PROC proc = wglGetProcAddress("glBlendFuncSeparate");
+        if (IsUsableProcAddress(proc)) {
+            ProcAs<BlendFuncSeparate>(proc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
+                                            GL_ONE_MINUS_SRC_ALPHA);
+            return;
+        }
+    }
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+}  // namespace
+
+void SetupPixelProjection(const CanvasWindow& window) {
+    const GLsizei width = window.width < 1 ? 1 : window.width;
+    const GLsizei height = window.height < 1 ? 1 : window.height;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+}
+
+void ResetClippingState() {
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glStencilMask(0xFF);
+    glStencilFunc(GL_ALWAYS, 0, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+}
+
+void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
+    const CanvasWindow* window = ResolveCurrentWindow();
+    if (window == nullptr || !window->srgbOutput) {
+        glColor4ub(ClampChannel(red), ClampChannel(green), ClampChannel(blue), 255);
+        return;
+    }
+    glColor4f(SrgbToLinear(red), SrgbToLinear(green), SrgbToLinear(blue), 1.0f);
+}
+
+void BeginFrame(int32_t red, int32_t green, int32_t blue) {
+    CanvasWindow& window = RequireOpenWindow("BeginFrame");
+    SetupPixelProjection(window);
+    ResetClippingState();
+    SetBlending(window);
+    glClearStencil(0);
+    glClearColor(ClearChannel(window, red), ClearChannel(window, green),
+                 ClearChannel(window, blue), 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+void EndFrame() {
+    CanvasWindow& window = RequireOpenWindow("EndFrame");
+    CanvasFrameStatus& status = CanvasFrames();
+    status.flags.fetch_or(2);
+    uint64_t ended = status.endedFrames.load();
+    while (ended != std::numeric_limits<uint64_t>::max() &&
+           !status.endedFrames.compare_exchange_weak(ended, ended + 1)) {
+    }
+    ResetClippingState();
+    glFlush();
+    if (window.translucent) {
+        PresentLayered(window);
+    } else {
+        SwapBuffers(window.dc);
+    }
+}
+
+void RepaintCanvasBackground(CanvasWindow& window) {
+    if (window.dc == nullptr || window.glrc == nullptr || window.width <= 0 ||
+        window.height <= 0) {
+        return;
+    }
+    wglMakeCurrent(window.dc, window.glrc);
+    SetupPixelProjection(window);
+    glDisable(GL_DEPTH_TEST);
+    if (window.translucent) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
+    if (window.srgbOutput) {
+        glClearColor(SrgbToLinear(10), SrgbToLinear(11), SrgbToLinear(13), 1.0f);
+    } else {
+        glClearColor(10.0f / 255.0f, 11.0f / 255.0f, 13.0f / 255.0f, 1.0f);
+    }
+    for (int i = 0; i < 2; ++i) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        SwapBuffers(window.dc);
+    }
+}
+
+}  // namespace rava

@@ -1,0 +1,47 @@
+// OpenGL and WGL declarations the canvas host needs beyond GL 1.1, and the
+// GL state helpers shared by frames, drawing and background repaint.
+#pragma once
+
+#include <windows.h>
+
+#include <GL/gl.h>
+
+#include <cstdint>
+
+#include "host/win32/canvas_window.h"
+
+namespace rava {
+
+inline constexpr GLenum kGlBgra = 0x80E1;
+inline constexpr GLenum kGlSrgb8Alpha8 = 0x8C43;
+inline constexpr GLenum kGlFramebufferSrgb = 0x8DB9;
+
+// Entry points read through wglGetProcAddress may come back as these small
+// values on some drivers; they mean "absent".
+bool IsUsableProcAddress(PROC proc);
+
+// Converts a looked-up entry point to its real type (via void* to keep the
+// compiler's function-cast check quiet about the deliberate conversion).
+template <typename F>
+F ProcAs(PROC proc) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(proc));
+}
+
+// Viewport and y-down pixel projection for the window's client size, depth test off.
+void SetupPixelProjection(const CanvasWindow& window);
+
+// No scissor, no stencil test, all colour channels writable, neutral stencil state.
+void ResetClippingState();
+
+// The current drawing colour from 8-bit sRGB channels (linearised when the
+// current window renders through an sRGB framebuffer).
+void SetCanvasColor(int32_t red, int32_t green, int32_t blue);
+
+// Reads the back buffer into the window's layered surface and presents it;
+// never raises.
+void PresentLayered(CanvasWindow& window);
+
+// Releases the layered surface and its share of the process-wide counters.
+void ReleaseLayeredSurface(CanvasWindow& window);
+
+}  // namespace rava
