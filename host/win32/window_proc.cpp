@@ -1,25 +1,40 @@
-// Window procedure of the canvas host: each case calls one small helper that
-// records the message into the window record or the registry. Messages for a
-// handle that belongs to no canvas window go to the default procedure.
+// Window procedure of the canvas host: each case calls one small handler
+// that records the message into the window record or the registry. Messages
+// for a handle that belongs to no canvas window go to the default procedure,
+// except those the registry records without a window (session notifications,
+// WM_GETOBJECT).
 #include "host/win32/window_proc.h"
 
-#include "host/win32/canvas_window.h"
+#include <windows.h>
+#include <wtsapi32.h>
+
+#include "host/win32/accessibility_bridge.h"
+#include "host/win32/window_messages.h"
 
 namespace rava {
 
 namespace {
 
-void ClearPressCounters(CanvasWindow& w) {
-    for (uint8_t& c : w.pressCounters) c = 0;
-}
-
-LRESULT OnDestroy(CanvasWindow& w) {
+LRESULT OnDestroy(CanvasWindow& w, HWND hwnd) {
     ReleaseCanvasPointerLock(w);
+    ClearAccessibilityForWindow(w.id);
+    ReleaseClipboardAtDestroy(w, hwnd);
+    WTSUnRegisterSessionNotification(hwnd);
+    EndManualResize(w);
     w.focused = false;
     w.open = false;
     w.visible = false;
     w.hwnd = nullptr;
     StampCanvasWindow(w, kEventNone);
+    return 0;
+}
+
+LRESULT OnMove(CanvasWindow& w, LPARAM lParam) {
+    w.x = static_cast<int16_t>(LOWORD(lParam));
+    w.y = static_cast<int16_t>(HIWORD(lParam));
+    RefreshDpiAndMonitor(w);
+    StampCanvasWindow(w, kEventNone);
+    if (IsLockWindow(w) && CanvasRegistry().lock.engaged) EngagePointerLock(w);
     return 0;
 }
 
@@ -33,11 +48,41 @@ LRESULT OnSize(CanvasWindow& w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
     RefreshDpiAndMonitor(w);
     StampCanvasWindow(w, kEventNone);
     RepaintCanvasBackground(w);
+    if (IsLockWindow(w)) {
+        if (w.minimized) {
+            DisengagePointerLock(w);
+        } else if (w.focused && CanvasRegistry().lock.requested) {
+            EngagePointerLock(w);
+        }
+    }
+    return 0;
+}
+
+LRESULT OnSetFocus(CanvasWindow& w) {
+    w.focused = true;
+    StampCanvasWindow(w, kEventNone);
+    if (IsLockWindow(w)) {
+        if (!CanvasRegistry().lock.requested || w.minimized) {
+            UpdateLockCursor(w);
+        } else {
+            EngagePointerLock(w);
+        }
+    }
+    return 0;
+}
+
+LRESULT OnKillFocus(CanvasWindow& w) {
+    w.focused = false;
+    ClearPressCounters(w);
+    DisengagePointerLock(w);
+    CancelImeComposition(w);
+    StampCanvasWindow(w, kEventNone);
     return 0;
 }
 
 LRESULT OnClose(CanvasWindow& w, HWND hwnd) {
     ClearPressCounters(w);
+    DisengagePointerLock(w);
     w.closeRequested = true;
     w.open = false;
     w.visible = false;
@@ -46,34 +91,108 @@ LRESULT OnClose(CanvasWindow& w, HWND hwnd) {
     return 0;
 }
 
-}  // namespace
-
-void ReleaseCanvasPointerLock(CanvasWindow& w) {
-    CanvasPointerLock& lock = CanvasRegistry().lock;
-    if (w.hwnd == nullptr || lock.window != w.hwnd) return;
-    lock.engaged = false;
-    lock.rawMotion.store(0);
-    lock.rawMotionSecond = 0;
-    ClipCursor(nullptr);
-    lock.requested = false;
-    lock.window = nullptr;
-    lock.cursorShown = true;
+LRESULT OnShowWindow(CanvasWindow& w, WPARAM wParam) {
+    w.visible = wParam != 0;
+    StampCanvasWindow(w, kEventNone);
+    return 0;
 }
 
-LRESULT CALLBACK CanvasWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ERASEBKGND) return 1;
-    CanvasWindow* w = FindCanvasWindowByHandle(hwnd);
-    if (w == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+// Messages recorded even for a handle without a window record.
+bool HandleWithoutWindow(CanvasWindow* w, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            result = 1;
+            return true;
+        case WM_GETOBJECT:
+            result = AnswerGetObject(hwnd, wParam, lParam, w != nullptr ? w->id : 0);
+            return true;
+        case WM_ACTIVATEAPP:
+        case WM_POWERBROADCAST:
+        case WM_WTSSESSION_CHANGE:
+        case WM_QUERYENDSESSION:
+        case WM_ENDSESSION:
+            result = OnSessionMessage(w, message, wParam, lParam);
+            return true;
+        default:
+            return false;
+    }
+}
+
+LRESULT Dispatch(CanvasWindow& w, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
-            return OnDestroy(*w);
+            return OnDestroy(w, hwnd);
+        case WM_MOVE:
+            return OnMove(w, lParam);
         case WM_SIZE:
-            return OnSize(*w, hwnd, wParam, lParam);
+            return OnSize(w, hwnd, wParam, lParam);
+        case WM_SETFOCUS:
+            return OnSetFocus(w);
+        case WM_KILLFOCUS:
+            return OnKillFocus(w);
         case WM_CLOSE:
-            return OnClose(*w, hwnd);
+            return OnClose(w, hwnd);
+        case WM_SHOWWINDOW:
+            return OnShowWindow(w, wParam);
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MOUSEWHEEL:
+        case WM_CAPTURECHANGED:
+        case WM_CANCELMODE:
+            return OnMouseMessage(w, hwnd, message, wParam, lParam);
+        case WM_POINTERUPDATE:
+        case WM_POINTERDOWN:
+        case WM_POINTERUP:
+            return OnPointerApiMessage(w, message, wParam, lParam);
+        case WM_TOUCH:
+            return OnTouch(w, wParam, lParam);
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            return OnKey(w, wParam, lParam, true);
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            return OnKey(w, wParam, lParam, false);
+        case WM_CHAR:
+        case WM_IME_CHAR:
+            return OnChar(w, wParam);
+        case WM_UNICHAR:
+            return OnUniChar(w, wParam);
+        case WM_IME_STARTCOMPOSITION:
+            return OnImeStartComposition(w);
+        case WM_IME_ENDCOMPOSITION:
+            return OnImeEndComposition(w);
+        case WM_IME_COMPOSITION:
+            return OnImeComposition(w, hwnd, wParam, lParam);
+        case WM_DROPFILES:
+            return OnDropFiles(w, wParam);
+        case WM_INPUT:
+            return OnRawInput(w, hwnd, wParam, lParam);
+        case WM_SETCURSOR:
+            return OnSetCursor(&w, hwnd, wParam, lParam);
+        case WM_NCHITTEST:
+            return OnNcHitTest(w, hwnd, wParam, lParam);
+        case WM_RENDERFORMAT:
+            return OnRenderFormat(w, hwnd, wParam);
+        case WM_RENDERALLFORMATS:
+            return OnRenderAllFormats(w, hwnd);
+        case WM_DESTROYCLIPBOARD:
+            return OnDestroyClipboard(w, hwnd);
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
+}
+
+}  // namespace
+
+LRESULT CALLBACK CanvasWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CanvasWindow* w = FindCanvasWindowByHandle(hwnd);
+    LRESULT result = 0;
+    if (HandleWithoutWindow(w, hwnd, message, wParam, lParam, result)) return result;
+    if (w == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return Dispatch(*w, hwnd, message, wParam, lParam);
 }
 
 }  // namespace rava
