@@ -1,0 +1,69 @@
+// ChainedKeyIndex: chain walks with step counting over parallel node columns.
+#include "retained/keyed_chain_index.h"
+
+#include "retained/checked_counters.h"
+#include "retained/render_records.h"
+
+namespace rava {
+namespace {
+
+uint64_t KeyDigest(std::string_view key) {
+    uint64_t h = 1469598103934665603ull;
+    for (char c : key) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+}  // namespace
+
+ChainedKeyIndex::ChainedKeyIndex(int32_t bucketCount)
+    : bucketCount_(bucketCount < 1 ? 1 : bucketCount), bucketHeads_(static_cast<size_t>(bucketCount_), -1) {}
+
+int32_t ChainedKeyIndex::Find(std::string_view key, int32_t* probes) const {
+    if (bucketHeads_.empty()) return -1;
+    uint64_t digest = KeyDigest(key);
+    int64_t steps = 0;
+    int32_t result = -1;
+    for (int32_t n = bucketHeads_[IdentityHash(key, bucketCount_)]; n >= 0; n = nodeNext_[n]) {
+        ++steps;
+        if (nodeDigests_[n] == digest && nodeKeys_[n] == key) {
+            result = nodeValues_[n];
+            break;
+        }
+    }
+    if (probes) AddCounter(*probes, steps);
+    return result;
+}
+
+void ChainedKeyIndex::Put(std::string_view key, int32_t value, int32_t* probes) {
+    if (bucketHeads_.empty()) return;
+    uint64_t digest = KeyDigest(key);
+    int32_t bucket = IdentityHash(key, bucketCount_);
+    int64_t steps = 0;
+    for (int32_t n = bucketHeads_[bucket]; n >= 0; n = nodeNext_[n]) {
+        ++steps;
+        if (nodeDigests_[n] == digest && nodeKeys_[n] == key) {
+            nodeValues_[n] = value;
+            if (probes) AddCounter(*probes, steps);
+            return;
+        }
+    }
+    if (probes) AddCounter(*probes, steps);
+    nodeKeys_.emplace_back(key);
+    nodeValues_.push_back(value);
+    nodeNext_.push_back(bucketHeads_[bucket]);
+    nodeDigests_.push_back(digest);
+    bucketHeads_[bucket] = static_cast<int32_t>(nodeKeys_.size() - 1);
+}
+
+void ChainedKeyIndex::Release() {
+    bucketHeads_ = {};
+    nodeKeys_ = {};
+    nodeValues_ = {};
+    nodeNext_ = {};
+    nodeDigests_ = {};
+}
+
+}  // namespace rava

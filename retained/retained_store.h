@@ -1,0 +1,169 @@
+// The retained resource store: a revisioned, validated store of render
+// resources and owners' command ranges for one drawing surface. The one
+// header clients include. No operation throws; every check runs before the
+// first write, so a refused operation leaves the store unchanged.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "retained/keyed_chain_index.h"
+#include "retained/plan_records.h"
+#include "retained/render_records.h"
+#include "retained/resource_tables.h"
+#include "retained/validation.h"
+
+namespace rava {
+
+// Identity only: prepared objects hold the token of the store that made them.
+struct StoreToken {};
+
+struct OperationResult {
+    bool accepted = false;
+    int32_t revision = 0;
+    int32_t validations = 0;
+    int32_t explicitComparisons = 0;
+    int32_t payloadComparisons = 0;
+    std::string message;
+};
+
+class RetainedResourceStore {
+public:
+    static constexpr int32_t kBucketCount = 8192;
+    static constexpr int64_t kMaxDeltaEntries = 65536;
+    static constexpr int64_t kMaxEntries = 65536;
+    static constexpr int64_t kMaxCommands = 65536;
+    static constexpr int64_t kMaxPayloadBytes = 67108864;
+    static constexpr int32_t kMaxOwners = 4096;
+    static constexpr int64_t kMaxIndexNodes = 200704;
+    static constexpr size_t kMaxSurfaceBytes = 128;
+
+    // An empty or over-long surface yields a store in state "invalid".
+    explicit RetainedResourceStore(std::string_view surface);
+    ~RetainedResourceStore();
+    // A copy would share the token and accept the original's prepared objects.
+    RetainedResourceStore(const RetainedResourceStore&) = delete;
+    RetainedResourceStore& operator=(const RetainedResourceStore&) = delete;
+
+    const std::shared_ptr<StoreToken>& Token() const { return token_; }
+
+    // Accessors: valid in every state.
+    std::string Surface() const { return surface_; }
+    std::string State() const { return state_; }
+    int32_t Revision() const { return revision_; }
+    int32_t OwnerCount() const { return owners_.Size(); }
+    int32_t CommandCount() const { return commandCount_; }
+    int32_t PayloadBytes() const { return payloadBytes_; }
+    int32_t ValidationCount() const { return validations_; }
+    int32_t ExplicitComparisonCount() const { return explicitComparisons_; }
+    int32_t PayloadComparisonCount() const { return payloadComparisons_; }
+    int32_t AdmissionCount() const { return admissions_; }
+    int32_t IndexNodeCount() const { return index_.NodeCount(); }
+    int32_t IndexBucketCount() const { return index_.BucketCount(); }
+    int32_t IndexProbeCount() const { return indexProbes_; }
+    int32_t PaintCount() const { return paints_.Size(); }
+    int32_t ImageCount() const { return images_.Size(); }
+    int32_t GlyphCount() const { return glyphs_.Size(); }
+    int32_t ClipCount() const { return clips_.Size(); }
+    int32_t TransformCount() const { return transforms_.Size(); }
+    // Reference columns of a command row; -1 outside the command table.
+    int32_t CommandPaintRef(int32_t position) const;
+    int32_t CommandImageRef(int32_t position) const;
+    int32_t CommandGlyphRef(int32_t position) const;
+    int32_t CommandClipRef(int32_t position) const;
+    int32_t CommandTransformRef(int32_t position) const;
+    int32_t CommandOwnerAt(int32_t position) const;
+    int32_t EntryCount() const;
+
+    // Identity index. The counted forms add their chain steps to the plan.
+    int32_t FindOwner(std::string_view ownerId) const;
+    int32_t FindKey(std::string_view key) const;
+    int32_t FindOwnerCounted(AdmissionPlan& plan, std::string_view ownerId) const;
+    int32_t FindKeyCounted(AdmissionPlan& plan, std::string_view key) const;
+    // Inserts or overwrites; chain steps go to IndexProbeCount. Ignored once
+    // the store is closed (the index is released for good).
+    void PutKey(std::string_view key, int32_t value);
+
+    // Lookups by identity: the staging set first, then the counted index.
+    // Results are combined positions, or -1.
+    int32_t FindPaint(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
+    int32_t FindImageGeneration(AdmissionPlan& plan, StagingSet& staging, std::string_view id,
+                                int32_t generation) const;
+    // Generation of the newest image of the id, 0 when there is none.
+    int32_t FindImageLatest(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
+    int32_t FindGlyph(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
+    int32_t FindClip(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
+    int32_t FindTransform(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
+
+    // Records at a combined position (store row, else staged record); a
+    // position outside both answers a default record.
+    RenderPaint ReadPaint(int32_t position, const StagingSet& staging) const;
+    RenderImage ReadImage(int32_t position, const StagingSet& staging) const;
+    RenderGlyphAlpha ReadGlyph(int32_t position, const StagingSet& staging) const;
+    RenderClip ReadClip(int32_t position, const StagingSet& staging) const;
+    RenderTransform ReadTransform(int32_t position, const StagingSet& staging) const;
+    RenderPaint ReadStoredPaint(int32_t row) const { return paints_.Read(row); }
+    RenderImage ReadStoredImage(int32_t row) const { return images_.Read(row); }
+    RenderGlyphAlpha ReadStoredGlyph(int32_t row) const { return glyphs_.Read(row); }
+    RenderClip ReadStoredClip(int32_t row) const { return clips_.Read(row); }
+    RenderTransform ReadStoredTransform(int32_t row) const { return transforms_.Read(row); }
+
+    // Owner columns; -1 for an owner row or command index outside the store.
+    int32_t OwnerGeneration(int32_t ownerRow) const;
+    int32_t OwnerPaintRef(int32_t ownerRow, int32_t commandIndex) const;
+    int32_t OwnerImageRef(int32_t ownerRow, int32_t commandIndex) const;
+    int32_t OwnerGlyphRef(int32_t ownerRow, int32_t commandIndex) const;
+    int32_t OwnerClipRef(int32_t ownerRow, int32_t commandIndex) const;
+    int32_t OwnerTransformRef(int32_t ownerRow, int32_t commandIndex) const;
+
+    // Admission of one delta record into a plan: true when identical to a
+    // known record or appended to the plan's pending list; false with the
+    // plan's message set. Changes nothing but the plan.
+    bool AdmitPaint(AdmissionPlan& plan, StagingSet& staging, const RenderPaint& paint) const;
+    bool AdmitImage(AdmissionPlan& plan, StagingSet& staging, const RenderImage& image) const;
+    bool AdmitGlyph(AdmissionPlan& plan, StagingSet& staging, const RenderGlyphAlpha& glyph) const;
+    bool AdmitClip(AdmissionPlan& plan, StagingSet& staging, const RenderClip& clip) const;
+    bool AdmitTransform(AdmissionPlan& plan, StagingSet& staging, const RenderTransform& transform) const;
+
+    // Commit of one pending record: appends its row and puts its identity
+    // keys. Only an open store is written.
+    void CommitPaints(const RenderPaint& paint);
+    void CommitImages(const RenderImage& image);
+    void CommitGlyphs(const RenderGlyphAlpha& glyph);
+    void CommitClips(const RenderClip& clip);
+    void CommitTransforms(const RenderTransform& transform);
+
+    // Empties the store for good and raises the revision once; always true.
+    bool Close();
+    std::string Diagnostics() const;
+
+private:
+    bool IsOpen() const { return state_ == "open"; }
+    int32_t OwnerColumnRef(const std::vector<int32_t>& column, int32_t ownerRow, int32_t commandIndex) const;
+    int32_t FindResource(AdmissionPlan& plan, StagingSet& staging, const std::string& key) const;
+
+    std::shared_ptr<StoreToken> token_;
+    std::string surface_;
+    std::string state_;
+    int32_t revision_ = 0;
+    PaintTable paints_;
+    ImageTable images_;
+    GlyphTable glyphs_;
+    ClipTable clips_;
+    TransformTable transforms_;
+    ChainedKeyIndex index_;
+    int32_t indexProbes_ = 0;
+    OwnerColumns owners_;
+    CommandColumns commands_;
+    int32_t commandCount_ = 0;
+    int32_t payloadBytes_ = 0;
+    int32_t validations_ = 0;
+    int32_t explicitComparisons_ = 0;
+    int32_t payloadComparisons_ = 0;
+    int32_t admissions_ = 0;
+};
+
+}  // namespace rava

@@ -1,0 +1,176 @@
+// Store construction and state, the identity index (probe counting, PutKey
+// overwrite), column reads out of range, resource commits, diagnostics and
+// close.
+#include <gtest/gtest.h>
+
+#include "retained_test_support.h"
+
+namespace rava {
+namespace {
+
+using namespace rava::testing;
+
+std::string Line(const std::string& surface, const std::string& state, int revision, int entries, int payload,
+                 int validations = 0, int explicitComparisons = 0, int payloadComparisons = 0, int admissions = 0,
+                 int owners = 0, int commands = 0) {
+    return "retained-resource-store-v1: surface=" + surface + "; state=" + state +
+           "; revision=" + std::to_string(revision) + "; entries=" + std::to_string(entries) +
+           "; owners=" + std::to_string(owners) + "; commands=" + std::to_string(commands) +
+           "; payload=" + std::to_string(payload) + "; validations=" + std::to_string(validations) +
+           "; explicit-comparisons=" + std::to_string(explicitComparisons) +
+           "; payload-comparisons=" + std::to_string(payloadComparisons) +
+           "; admissions=" + std::to_string(admissions) + "; rejections=operation-results-only";
+}
+
+TEST(StoreConstruction, NewStoreIsOpenAndEmpty) {
+    RetainedResourceStore s("main");
+    EXPECT_EQ(s.State(), "open");
+    EXPECT_EQ(s.Surface(), "main");
+    EXPECT_EQ(s.Revision(), 0);
+    EXPECT_EQ(s.IndexBucketCount(), 8192);
+    EXPECT_EQ(s.EntryCount(), 0);
+    EXPECT_EQ(s.OwnerCount(), 0);
+    EXPECT_EQ(s.CommandCount(), 0);
+    EXPECT_EQ(s.IndexNodeCount(), 0);
+    EXPECT_EQ(s.IndexProbeCount(), 0);
+    EXPECT_EQ(s.Diagnostics(), Line("main", "open", 0, 0, 0));
+    EXPECT_NE(s.Token(), nullptr);
+    RetainedResourceStore other("main");
+    EXPECT_NE(s.Token(), other.Token());
+}
+
+TEST(StoreConstruction, SurfaceMustBeOneThrough128Bytes) {
+    EXPECT_EQ(RetainedResourceStore(std::string(128, 's')).State(), "open");
+    RetainedResourceStore longSurface(std::string(129, 's'));
+    EXPECT_EQ(longSurface.State(), "invalid");
+    EXPECT_EQ(longSurface.Revision(), 0);
+    RetainedResourceStore empty("");
+    EXPECT_EQ(empty.State(), "invalid");
+    EXPECT_EQ(empty.Diagnostics(), Line("", "invalid", 0, 0, 0));
+    // An invalid store accepts no writes.
+    empty.CommitPaints(Paint("p"));
+    EXPECT_EQ(empty.PaintCount(), 0);
+    EXPECT_EQ(empty.IndexNodeCount(), 0);
+}
+
+TEST(IdentityIndex, PutKeyOverwritesWithoutNewNode) {
+    RetainedResourceStore s("main");
+    s.PutKey("5:paint:3:sky:0", 4);
+    EXPECT_EQ(s.IndexNodeCount(), 1);
+    EXPECT_EQ(s.IndexProbeCount(), 0);  // empty chain
+    s.PutKey("5:paint:3:sky:0", 9);
+    EXPECT_EQ(s.IndexNodeCount(), 1);
+    EXPECT_EQ(s.IndexProbeCount(), 1);
+    EXPECT_EQ(s.FindKey("5:paint:3:sky:0"), 9);
+    EXPECT_EQ(s.FindKey("5:paint:3:Sky:0"), -1);
+}
+
+TEST(IdentityIndex, ChainStepsAreCountedInPlanNotStore) {
+    RetainedResourceStore s("main");
+    // With 8192 buckets, "a" and a key 8192*k further collide only by luck;
+    // build a real chain by finding keys that share a bucket.
+    std::vector<std::string> same;
+    int32_t bucket = IdentityHash("k0", 8192);
+    for (int i = 1; same.size() < 3 && i < 200000; ++i) {
+        std::string k = "k" + std::to_string(i);
+        if (IdentityHash(k, 8192) == bucket) same.push_back(k);
+    }
+    ASSERT_EQ(same.size(), 3u);
+    s.PutKey("k0", 0);
+    s.PutKey(same[0], 1);
+    s.PutKey(same[1], 2);
+    EXPECT_EQ(s.IndexProbeCount(), 0 + 1 + 2);
+    AdmissionPlan plan("o", 1);
+    EXPECT_EQ(s.FindKeyCounted(plan, "k0"), 0);  // oldest node is last in chain
+    EXPECT_EQ(plan.indexProbes, 3);
+    EXPECT_EQ(s.FindKeyCounted(plan, same[2]), -1);
+    EXPECT_EQ(plan.indexProbes, 6);
+    EXPECT_EQ(s.FindKey(same[1]), 2);
+    EXPECT_EQ(s.IndexProbeCount(), 3);
+    EXPECT_EQ(s.FindOwnerCounted(plan, "nobody"), -1);
+    s.PutKey(IdentityKey("binding", "row", 0), 7);
+    EXPECT_EQ(s.FindOwner("row"), 7);
+}
+
+TEST(ColumnReads, OutOfRangePositionsAnswerMinusOne) {
+    RetainedResourceStore s("main");
+    for (int32_t p : {-1, 0, 1, INT32_MIN, INT32_MAX}) {
+        EXPECT_EQ(s.CommandOwnerAt(p), -1);
+        EXPECT_EQ(s.CommandPaintRef(p), -1);
+        EXPECT_EQ(s.CommandTransformRef(p), -1);
+        EXPECT_EQ(s.OwnerGeneration(p), -1);
+        EXPECT_EQ(s.OwnerClipRef(p, 0), -1);
+        EXPECT_EQ(s.ReadStoredPaint(p), RenderPaint{});
+        EXPECT_EQ(s.ReadStoredImage(p), RenderImage{});
+    }
+}
+
+TEST(ResourceCommit, RowsAndIdentityKeys) {
+    RetainedResourceStore s("main");
+    s.CommitPaints(Paint("sky"));
+    s.CommitClips(Clip("c1"));
+    s.CommitTransforms(Transform("t"));
+    s.CommitGlyphs(Glyph(GlyphId()));
+    EXPECT_EQ(s.FindKey("5:paint:3:sky:0"), 0);
+    EXPECT_EQ(s.FindKey(IdentityKey("clip", "c1", 0)), 0);
+    EXPECT_EQ(s.FindKey(IdentityKey("transform", "t", 0)), 0);
+    EXPECT_EQ(s.FindKey(IdentityKey("glyph", GlyphId(), 0)), 0);
+    EXPECT_EQ(s.ReadStoredPaint(0), Paint("sky"));
+    EXPECT_EQ(s.ReadStoredClip(0), Clip("c1"));
+    EXPECT_EQ(s.ReadStoredGlyph(0), Glyph(GlyphId()));
+    EXPECT_EQ(s.ReadStoredTransform(0), Transform("t"));
+    EXPECT_EQ(s.PayloadBytes(), 6);
+    EXPECT_EQ(s.IndexNodeCount(), 4);
+}
+
+TEST(ResourceCommit, ImageLatestFollowsTheNewestRow) {
+    RetainedResourceStore s("main");
+    s.CommitImages(ReadyImage("im", 1));
+    s.CommitImages(ReadyImage("im", 2, 1, 1));
+    EXPECT_EQ(s.IndexNodeCount(), 3);  // two generations + one latest key
+    EXPECT_EQ(s.FindKey(IdentityKey("image-generation", "im", 1)), 0);
+    EXPECT_EQ(s.FindKey(IdentityKey("image-generation", "im", 2)), 1);
+    EXPECT_EQ(s.FindKey(IdentityKey("image-latest", "im", 0)), 1);
+    EXPECT_EQ(s.ReadStoredImage(1), ReadyImage("im", 2, 1, 1));
+    EXPECT_EQ(s.PayloadBytes(), 16 + 4);
+    EXPECT_EQ(s.EntryCount(), 2);
+}
+
+TEST(DiagnosticsAndClose, ClosedStoreKeepsRevisionAndCounters) {
+    RetainedResourceStore s("main");
+    s.CommitPaints(Paint("p"));
+    s.CommitImages(ReadyImage("im", 1));
+    s.PutKey("5:paint:1:p:0", 0);
+    int32_t probes = s.IndexProbeCount();
+    EXPECT_GE(probes, 1);
+    EXPECT_EQ(s.Diagnostics(), Line("main", "open", 0, 2, 16));
+    EXPECT_TRUE(s.Close());
+    EXPECT_EQ(s.Diagnostics(), Line("main", "closed", 1, 0, 0));
+    EXPECT_TRUE(s.Close());
+    EXPECT_EQ(s.Revision(), 1);
+    EXPECT_EQ(s.Diagnostics(), Line("main", "closed", 1, 0, 0));
+    EXPECT_EQ(s.IndexBucketCount(), 8192);
+    EXPECT_EQ(s.IndexProbeCount(), probes);
+    EXPECT_EQ(s.IndexNodeCount(), 0);
+    EXPECT_EQ(s.FindKey("5:paint:1:p:0"), -1);
+    EXPECT_EQ(s.PaintCount() + s.ImageCount(), 0);
+    // Closed is final: writes are ignored.
+    s.PutKey("x", 1);
+    s.CommitPaints(Paint("q"));
+    EXPECT_EQ(s.FindKey("x"), -1);
+    EXPECT_EQ(s.EntryCount(), 0);
+}
+
+TEST(DiagnosticsAndClose, InvalidStoreClosesToo) {
+    RetainedResourceStore s("");
+    EXPECT_TRUE(s.Close());
+    EXPECT_EQ(s.Diagnostics(), Line("", "closed", 1, 0, 0));
+}
+
+TEST(DiagnosticsAndClose, SurfaceIsInsertedVerbatim) {
+    RetainedResourceStore s("a; state={1}");
+    EXPECT_EQ(s.Diagnostics(), Line("a; state={1}", "open", 0, 0, 0));
+}
+
+}  // namespace
+}  // namespace rava
