@@ -20,8 +20,8 @@ bool NativeUiHostProvider::BeginAccessibilityBatch(int32_t thread, int32_t time,
     return true;
 }
 
-bool NativeUiHostProvider::UpdateAccessibilityNode(std::string_view nodeId, int32_t generation,
-                                                   std::string_view role, std::string_view name, int32_t thread) {
+bool NativeUiHostProvider::UpdateAccessibilityNode(std::string_view nodeId, int32_t generation, std::string_view role,
+                                                   std::string_view name, int32_t thread) {
     if (!RequireCapability(thread, "accessibility")) return false;
     if (!batchOpen || nodeId.empty() || generation <= 0 || role.empty() || name.empty()) {
         return Reject("accessibility-update", "invalid-batch-node-role-or-name");
@@ -44,8 +44,8 @@ bool NativeUiHostProvider::CommitAccessibilityBatch(int32_t thread, int32_t time
     if (!RequireCapability(thread, "accessibility")) return false;
     if (!batchOpen) return Reject("accessibility-batch", "no-active-batch");
     batchOpen = false;
-    LogHostEvent("accessibility", "tree", "batch-commit",
-                 Format("nodes={0}", {static_cast<int64_t>(nodes.size())}), time, correlation, 1);
+    LogHostEvent("accessibility", "tree", "batch-commit", Format("nodes={0}", {static_cast<int64_t>(nodes.size())}),
+                 time, correlation, 1);
     return true;
 }
 

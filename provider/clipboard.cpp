@@ -38,10 +38,12 @@ bool NativeUiHostProvider::MaterializeClipboard(std::string_view owner, std::str
     return true;
 }
 
-std::string NativeUiHostProvider::ReadClipboard(std::string_view format, bool permitted, int32_t thread,
-                                                int32_t time, int32_t correlation) {
+std::string NativeUiHostProvider::ReadClipboard(std::string_view format, bool permitted, int32_t thread, int32_t time,
+                                                int32_t correlation) {
     if (!RequireCapability(thread, "clipboard")) return std::string();
-    if (!permitted || format != clipboardFormat || clipboardDelayed) {
+    // An entry that was never set has the empty format; matching it would report a read of data
+    // that does not exist as a success, so only the supported formats can match.
+    if (!permitted || format != clipboardFormat || !IsSupportedClipboardFormat(format) || clipboardDelayed) {
         Reject("clipboard-read", "permission-format-or-delayed-data");
         return std::string();
     }

@@ -48,8 +48,8 @@ bool NativeUiHostProvider::CommitDisplayTopology(int32_t thread, int32_t time, i
     if (primaries != 1) return Reject("display-topology", Format("primary-count={0}", {primaries}));
     ++topologyRevision;
     LogHostEvent("display", "topology", "changed",
-                 Format("revision={0}; displays={1}", {topologyRevision, static_cast<int64_t>(displays.size())}),
-                 time, correlation, 2);
+                 Format("revision={0}; displays={1}", {topologyRevision, static_cast<int64_t>(displays.size())}), time,
+                 correlation, 2);
     return true;
 }
 

@@ -5,17 +5,16 @@
 
 namespace rava {
 
-void NativeUiHostProvider::LogHostEvent(std::string_view category, std::string_view subject,
-                                        std::string_view state, std::string_view detail, int32_t time,
-                                        int32_t correlation, int32_t latency) {
+void NativeUiHostProvider::LogHostEvent(std::string_view category, std::string_view subject, std::string_view state,
+                                        std::string_view detail, int32_t time, int32_t correlation, int32_t latency) {
     int64_t eventTime = time;
     if (lastEventTime >= eventTime) eventTime = lastEventTime + 1;
     int64_t eventCorrelation = correlation;
     if (eventCorrelation <= 0) eventCorrelation = lastCorrelation + 1;
     if (latency > maxLatencyMicroseconds) maxLatencyMicroseconds = latency;
     const int64_t n = nextEventSequence;
-    std::string head = Format("host-event {0}: time={1}; correlation={2}; category={3}",
-                              {n, eventTime, eventCorrelation, category});
+    std::string head =
+        Format("host-event {0}: time={1}; correlation={2}; category={3}", {n, eventTime, eventCorrelation, category});
     std::string tail = Format("subject={0}; state={1}; detail={2}", {subject, state, detail});
     events.push_back(Format("{0}; {1}", {head, tail}));
     ++allocations;

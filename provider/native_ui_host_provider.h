@@ -67,8 +67,7 @@ public:
     virtual bool Reject(std::string_view operation, std::string_view reason);
     virtual bool HasCapability(std::string_view name) const;
     virtual bool RequireCapability(int32_t thread, std::string_view capability);
-    virtual bool Initialize(bool hostAvailable, bool partialFailure, int32_t thread, int32_t time,
-                            int32_t correlation);
+    virtual bool Initialize(bool hostAvailable, bool partialFailure, int32_t thread, int32_t time, int32_t correlation);
 
     // Host-event log and window events.
     virtual void LogHostEvent(std::string_view category, std::string_view subject, std::string_view state,
@@ -93,23 +92,23 @@ public:
                                 std::string_view hints, bool deadKey, bool virtualKeyboard, int32_t thread,
                                 int32_t time, int32_t correlation);
     virtual bool UpdateSurroundingText(std::string_view window, std::string_view text, int32_t selectionStart,
-                                       int32_t selectionEnd, int32_t deleteFirst, int32_t deleteSecond,
-                                       int32_t thread, int32_t time, int32_t correlation);
+                                       int32_t selectionEnd, int32_t deleteFirst, int32_t deleteSecond, int32_t thread,
+                                       int32_t time, int32_t correlation);
     virtual bool CommitTextInput(std::string_view window, std::string_view text, int32_t replacementStart,
                                  int32_t replacementLength, int32_t thread, int32_t time, int32_t correlation);
     virtual bool CancelTextInput(std::string_view window, std::string_view reason, int32_t thread, int32_t time,
                                  int32_t correlation);
-    virtual bool TransferTextFocus(std::string_view fromWindow, std::string_view toWindow, int32_t thread,
-                                   int32_t time, int32_t correlation);
+    virtual bool TransferTextFocus(std::string_view fromWindow, std::string_view toWindow, int32_t thread, int32_t time,
+                                   int32_t correlation);
     virtual bool SetVirtualKeyboard(bool requested, bool visible, std::string_view stateText, int32_t thread,
                                     int32_t time, int32_t correlation);
 
     // Clipboard.
     virtual bool IsSupportedClipboardFormat(std::string_view format) const;
-    virtual bool SetClipboard(std::string_view owner, std::string_view format, std::string_view payload,
-                              bool delayed, bool permitted, int32_t thread, int32_t time, int32_t correlation);
-    virtual bool MaterializeClipboard(std::string_view owner, std::string_view payload, bool permitted,
-                                      int32_t thread, int32_t time, int32_t correlation);
+    virtual bool SetClipboard(std::string_view owner, std::string_view format, std::string_view payload, bool delayed,
+                              bool permitted, int32_t thread, int32_t time, int32_t correlation);
+    virtual bool MaterializeClipboard(std::string_view owner, std::string_view payload, bool permitted, int32_t thread,
+                                      int32_t time, int32_t correlation);
     virtual std::string ReadClipboard(std::string_view format, bool permitted, int32_t thread, int32_t time,
                                       int32_t correlation);
 

@@ -85,8 +85,8 @@ bool NativeUiHostProvider::Teardown(int32_t thread, int32_t time, int32_t correl
     if (thread != ownerThread) return Reject("teardown", "wrong-thread");
     if (state == "torn-down") return true;
     if (state == "ready" || state == "lost" || state == "failed" || state == "unavailable") {
-        LogHostEvent("provider", providerName, "torn-down", "queues-quiesced-identities-invalidated", time,
-                     correlation, 1);
+        LogHostEvent("provider", providerName, "torn-down", "queues-quiesced-identities-invalidated", time, correlation,
+                     1);
         state = "torn-down";
         actionInProgress = false;
         compositionActive = false;

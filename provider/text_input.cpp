@@ -34,13 +34,13 @@ bool NativeUiHostProvider::BeginTextInput(std::string_view window, std::string_v
     inputHints = hints;
     compositionActive = true;
     keyboardRequested = virtualKeyboard;
-    std::string detail = Format(
-        "{0}; {1}; {2}; {3}",
-        {Format("selection={0},{1}; replacement={2},{3}",
-                {selectionStartArg, selectionEndArg, replacementStartArg, replacementLengthArg}),
-         Format("caret={0},{1},{2},{3}", {caretXArg, caretYArg, caretWidthArg, caretHeightArg}),
-         Format("candidate={0},{1}; purpose={2}; hints={3}", {candidateXArg, candidateYArg, purpose, hints}),
-         Format("dead-key={0}; virtual-keyboard={1}", {deadKey, virtualKeyboard})});
+    std::string detail =
+        Format("{0}; {1}; {2}; {3}",
+               {Format("selection={0},{1}; replacement={2},{3}",
+                       {selectionStartArg, selectionEndArg, replacementStartArg, replacementLengthArg}),
+                Format("caret={0},{1},{2},{3}", {caretXArg, caretYArg, caretWidthArg, caretHeightArg}),
+                Format("candidate={0},{1}; purpose={2}; hints={3}", {candidateXArg, candidateYArg, purpose, hints}),
+                Format("dead-key={0}; virtual-keyboard={1}", {deadKey, virtualKeyboard})});
     LogHostEvent("text-input", window, "preedit", detail, time, correlation, 3);
     return true;
 }
@@ -57,16 +57,16 @@ bool NativeUiHostProvider::UpdateSurroundingText(std::string_view window, std::s
     surroundingText = text;
     selectionStart = selectionStartArg;
     selectionEnd = selectionEndArg;
-    LogHostEvent("text-input", window, "surrounding-update",
-                 Format("selection={0},{1}; delete={2},{3}",
-                        {selectionStartArg, selectionEndArg, deleteFirst, deleteSecond}),
-                 time, correlation, 2);
+    LogHostEvent(
+        "text-input", window, "surrounding-update",
+        Format("selection={0},{1}; delete={2},{3}", {selectionStartArg, selectionEndArg, deleteFirst, deleteSecond}),
+        time, correlation, 2);
     return true;
 }
 
-bool NativeUiHostProvider::CommitTextInput(std::string_view window, std::string_view text,
-                                           int32_t replacementStartArg, int32_t replacementLengthArg,
-                                           int32_t thread, int32_t time, int32_t correlation) {
+bool NativeUiHostProvider::CommitTextInput(std::string_view window, std::string_view text, int32_t replacementStartArg,
+                                           int32_t replacementLengthArg, int32_t thread, int32_t time,
+                                           int32_t correlation) {
     if (!RequireCapability(thread, "text-input")) return false;
     if (!compositionActive || window != focusWindow || replacementStartArg < 0 || replacementLengthArg < 0) {
         return Reject("text-input-commit", "inactive-stale-window-or-invalid-range");
@@ -107,14 +107,14 @@ bool NativeUiHostProvider::TransferTextFocus(std::string_view fromWindow, std::s
     return true;
 }
 
-bool NativeUiHostProvider::SetVirtualKeyboard(bool requested, bool visible, std::string_view stateText,
-                                              int32_t thread, int32_t time, int32_t correlation) {
+bool NativeUiHostProvider::SetVirtualKeyboard(bool requested, bool visible, std::string_view stateText, int32_t thread,
+                                              int32_t time, int32_t correlation) {
     if (!RequireCapability(thread, "virtual-keyboard")) return false;
     keyboardRequested = requested;
     keyboardVisible = visible;
     LogHostEvent("text-input", focusWindow, "virtual-keyboard",
-                 Format("requested={0}; visible={1}; state={2}", {requested, visible, stateText}), time,
-                 correlation, 1);
+                 Format("requested={0}; visible={1}; state={2}", {requested, visible, stateText}), time, correlation,
+                 1);
     return true;
 }
 

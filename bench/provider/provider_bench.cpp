@@ -20,10 +20,10 @@ rava::ProviderConfig Config() {
 void BM_FormatEventLineBaseline(benchmark::State& state) {
     int32_t t = 0;
     for (auto _ : state) {
-        std::string head = rava::Format("host-event {0}: time={1}; correlation={2}; category={3}",
-                                        {t + 1, t, 7, "window"});
-        std::string tail = rava::Format("subject={0}; state={1}; detail={2}",
-                                        {"main", "resized", "correlated-window-runtime-event"});
+        std::string head =
+            rava::Format("host-event {0}: time={1}; correlation={2}; category={3}", {t + 1, t, 7, "window"});
+        std::string tail =
+            rava::Format("subject={0}; state={1}; detail={2}", {"main", "resized", "correlated-window-runtime-event"});
         benchmark::DoNotOptimize(rava::Format("{0}; {1}", {head, tail}));
         ++t;
     }

@@ -116,8 +116,8 @@ TEST_F(AccessibilityActions, ActionDuringAnotherActionIsRefused) {
     // A subclass that re-enters from the logging slot sees the in-progress guard.
     struct Reentering : NativeUiHostProvider {
         using NativeUiHostProvider::NativeUiHostProvider;
-        void LogHostEvent(std::string_view c, std::string_view s, std::string_view st, std::string_view d,
-                          int32_t t, int32_t k, int32_t l) override {
+        void LogHostEvent(std::string_view c, std::string_view s, std::string_view st, std::string_view d, int32_t t,
+                          int32_t k, int32_t l) override {
             if (st == "action" && !inner) {
                 inner = true;
                 innerResult = PerformAccessibilityAction("ok", 2, "nested", false, kOwner, t, k);

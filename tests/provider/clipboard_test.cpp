@@ -15,8 +15,8 @@ TEST(Clipboard, ExactlyThreeFormatsAreSupported) {
     EXPECT_TRUE(p.IsSupportedClipboardFormat(kText));
     EXPECT_TRUE(p.IsSupportedClipboardFormat(kImage));
     EXPECT_TRUE(p.IsSupportedClipboardFormat("application/rava-value-v1"));
-    for (const char* f : {"text/plain", "TEXT/PLAIN;CHARSET=UTF-8", "text/plain;charset=utf-8 ", " image/rgba8",
-                          "", "application/rava-value-v2"}) {
+    for (const char* f : {"text/plain", "TEXT/PLAIN;CHARSET=UTF-8", "text/plain;charset=utf-8 ", " image/rgba8", "",
+                          "application/rava-value-v2"}) {
         EXPECT_FALSE(p.IsSupportedClipboardFormat(f)) << f;
     }
     EXPECT_FALSE(p.IsSupportedClipboardFormat(std::string_view("image/rgba8\0", 12)));
@@ -85,6 +85,14 @@ TEST(Clipboard, ReadRefusals) {
     EXPECT_EQ(p->lastResult, Rejected("clipboard", "wrong-thread expected=7 actual=9"));
     EXPECT_EQ(p->failures, 3);
     EXPECT_EQ(p->events.size(), 2u);
+}
+
+TEST(Clipboard, EmptyEntryIsNotReadable) {
+    auto p = ReadyProvider();
+    EXPECT_EQ(p->ReadClipboard("", true, kOwner, 11, 1), "");
+    EXPECT_EQ(p->lastResult, Rejected("clipboard-read", "permission-format-or-delayed-data"));
+    EXPECT_EQ(p->failures, 1);
+    EXPECT_EQ(p->events.size(), 1u);
 }
 
 TEST(Clipboard, NewEntryReplacesAnyOwner) {

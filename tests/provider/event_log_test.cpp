@@ -21,8 +21,7 @@ TEST(ProviderDiagnostics, FreshProviderLineIsExact) {
 
 TEST(ProviderDiagnostics, ReflectsCountersAfterActivity) {
     auto p = ReadyProvider();
-    ASSERT_TRUE(p->BeginTextInput("w", "a", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, true, kOwner,
-                                  11, 2));
+    ASSERT_TRUE(p->BeginTextInput("w", "a", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, true, kOwner, 11, 2));
     ASSERT_TRUE(p->SetClipboard("w", "application/rava-value-v1", "v", false, true, kOwner, 12, 3));
     EXPECT_FALSE(p->TransitionSession(false, "r", kOwner, 13, 4));
     EXPECT_EQ(p->ProviderDiagnostics(),
@@ -96,8 +95,7 @@ TEST(HostEventLog, EventAtOutOfRangeIsEmpty) {
 TEST(HostEventLog, MaximumLatencyTracksLargestAndCountsAllocations) {
     auto p = ReadyProvider();
     EXPECT_EQ(p->maxLatencyMicroseconds, 0);
-    ASSERT_TRUE(p->BeginTextInput("w", "a", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, false, kOwner,
-                                  11, 1));
+    ASSERT_TRUE(p->BeginTextInput("w", "a", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, false, kOwner, 11, 1));
     EXPECT_EQ(p->maxLatencyMicroseconds, 3);
     ASSERT_TRUE(p->CancelTextInput("w", "esc", kOwner, 12, 1));
     EXPECT_EQ(p->maxLatencyMicroseconds, 3);

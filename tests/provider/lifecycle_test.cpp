@@ -98,8 +98,8 @@ TEST(ProviderLifecycle, PartialFailureLogsCleanupAndRefuses) {
 
 TEST(ProviderLifecycle, ProviderLossClearsTransientStateOnly) {
     auto p = ReadyProvider();
-    ASSERT_TRUE(p->BeginTextInput("w1", "ka", 0, 2, 0, 0, 1, 2, 1, 16, 0, 20, "text", "none", false, true,
-                                  kOwner, 11, 2));
+    ASSERT_TRUE(
+        p->BeginTextInput("w1", "ka", 0, 2, 0, 0, 1, 2, 1, 16, 0, 20, "text", "none", false, true, kOwner, 11, 2));
     ASSERT_TRUE(p->SetVirtualKeyboard(true, true, "shown", kOwner, 12, 3));
     ASSERT_TRUE(p->SetClipboard("w1", "image/rgba8", "\x01\x02", false, true, kOwner, 13, 4));
     ASSERT_TRUE(p->ReportProviderLoss("driver-reset", kOwner, 14, 5));
@@ -135,8 +135,7 @@ TEST(ProviderLifecycle, EveryServiceIsRefusedAfterLoss) {
     ASSERT_TRUE(p->ReportProviderLoss("gone", kOwner, 11, 1));
     const size_t events = p->events.size();
     const std::string lost = "provider-state=lost";
-    EXPECT_FALSE(p->BeginTextInput("w", "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, false, kOwner,
-                                   1, 1));
+    EXPECT_FALSE(p->BeginTextInput("w", "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, false, kOwner, 1, 1));
     EXPECT_EQ(p->lastResult, Rejected("text-input", lost));
     EXPECT_EQ(p->ReadClipboard("image/rgba8", true, kOwner, 1, 1), "");
     EXPECT_EQ(p->lastResult, Rejected("clipboard", lost));
@@ -194,8 +193,7 @@ TEST(ProviderLifecycle, TeardownRefusals) {
 TEST(ProviderLifecycle, TeardownClosesOpenWorkWithoutExtraEvents) {
     auto p = ReadyProvider();
     ASSERT_TRUE(p->BeginAccessibilityBatch(kOwner, 11, 1));
-    ASSERT_TRUE(p->BeginTextInput("w", "a", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, true, kOwner,
-                                  12, 1));
+    ASSERT_TRUE(p->BeginTextInput("w", "a", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, true, kOwner, 12, 1));
     ASSERT_TRUE(p->Teardown(kOwner, 13, 1));
     EXPECT_FALSE(p->batchOpen);
     EXPECT_FALSE(p->compositionActive);
@@ -238,8 +236,8 @@ TEST(ProviderGate, MissingTextInputCapabilityRefusesBeforeEffect) {
     ProviderConfig config = FullConfig();
     config.capabilities.textInput = false;
     auto p = ReadyProvider(config);
-    EXPECT_FALSE(p->BeginTextInput("w", "a", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, false, kOwner, 11,
-                                   1));
+    EXPECT_FALSE(
+        p->BeginTextInput("w", "a", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, false, kOwner, 11, 1));
     EXPECT_EQ(p->lastResult, Rejected("text-input", "capability-unavailable-before-effect"));
     EXPECT_FALSE(p->compositionActive);
     EXPECT_EQ(p->focusWindow, "");

@@ -89,18 +89,26 @@ private:
     int32_t Thread() { return Chance(8) ? Pick<int32_t>({9, -7, INT32_MIN, INT32_MAX, 0}) : kOwnerThread; }
     int32_t Number() {
         switch (Choose(8)) {
-            case 0: return -1;
-            case 1: return INT32_MIN;
-            case 2: return INT32_MAX;
-            case 3: return static_cast<int32_t>(Choose(1u << 16)) - (1 << 15);
-            default: return static_cast<int32_t>(Choose(5));
+            case 0:
+                return -1;
+            case 1:
+                return INT32_MIN;
+            case 2:
+                return INT32_MAX;
+            case 3:
+                return static_cast<int32_t>(Choose(1u << 16)) - (1 << 15);
+            default:
+                return static_cast<int32_t>(Choose(5));
         }
     }
     int32_t Time() {
         switch (Choose(6)) {
-            case 0: return 0;
-            case 1: return Pick<int32_t>({-5, INT32_MIN, INT32_MAX, INT32_MAX - 1});
-            default: return static_cast<int32_t>(Choose(200));
+            case 0:
+                return 0;
+            case 1:
+                return Pick<int32_t>({-5, INT32_MIN, INT32_MAX, INT32_MAX - 1});
+            default:
+                return static_cast<int32_t>(Choose(200));
         }
     }
     int32_t Correlation() { return Pick<int32_t>({0, 0, -1, 1, 2, 3, 40, INT32_MAX, INT32_MIN}); }
@@ -115,8 +123,8 @@ private:
             {"text/plain;charset=utf-8", "image/rgba8", "application/rava-value-v1", "text/plain", ""});
     }
     std::string Capability() {
-        return Pick<std::string>({"accessibility", "text-input", "clipboard", "display-topology",
-                                  "session-lifecycle", "virtual-keyboard", "delayed-clipboard", "bogus", ""});
+        return Pick<std::string>({"accessibility", "text-input", "clipboard", "display-topology", "session-lifecycle",
+                                  "virtual-keyboard", "delayed-clipboard", "bogus", ""});
     }
     DisplayRecord Display() {
         DisplayRecord d;
@@ -148,15 +156,30 @@ private:
 
     static std::string Fingerprint(const NativeUiHostProvider& p) {
         std::string f = p.state + "|" + p.focusWindow + "|" + p.compositionText + "|" + p.surroundingText + "|" +
-                        p.inputPurpose + "|" + p.inputHints + "|" + p.clipboardOwner + "|" + p.clipboardFormat +
-                        "|" + p.clipboardPayload + "|" + p.sessionState + "|";
-        for (int64_t v : {int64_t{p.selectionStart}, int64_t{p.selectionEnd}, int64_t{p.replacementStart},
-                          int64_t{p.replacementLength}, int64_t{p.caretX}, int64_t{p.caretY}, int64_t{p.caretWidth},
-                          int64_t{p.caretHeight}, int64_t{p.candidateX}, int64_t{p.candidateY},
-                          int64_t{p.compositionActive}, int64_t{p.keyboardRequested}, int64_t{p.keyboardVisible},
-                          int64_t{p.clipboardDelayed}, int64_t{p.batchOpen}, int64_t{p.actionInProgress},
-                          p.topologyRevision, p.allocations, p.nextEventSequence, p.lastEventTime,
-                          p.lastCorrelation, int64_t{p.maxLatencyMicroseconds},
+                        p.inputPurpose + "|" + p.inputHints + "|" + p.clipboardOwner + "|" + p.clipboardFormat + "|" +
+                        p.clipboardPayload + "|" + p.sessionState + "|";
+        for (int64_t v : {int64_t{p.selectionStart},
+                          int64_t{p.selectionEnd},
+                          int64_t{p.replacementStart},
+                          int64_t{p.replacementLength},
+                          int64_t{p.caretX},
+                          int64_t{p.caretY},
+                          int64_t{p.caretWidth},
+                          int64_t{p.caretHeight},
+                          int64_t{p.candidateX},
+                          int64_t{p.candidateY},
+                          int64_t{p.compositionActive},
+                          int64_t{p.keyboardRequested},
+                          int64_t{p.keyboardVisible},
+                          int64_t{p.clipboardDelayed},
+                          int64_t{p.batchOpen},
+                          int64_t{p.actionInProgress},
+                          p.topologyRevision,
+                          p.allocations,
+                          p.nextEventSequence,
+                          p.lastEventTime,
+                          p.lastCorrelation,
+                          int64_t{p.maxLatencyMicroseconds},
                           static_cast<int64_t>(p.events.size())}) {
             f += std::to_string(v) + ",";
         }
@@ -256,8 +279,8 @@ private:
                 o.name = "PerformAccessibilityAction";
                 std::string id = NodeId();
                 int32_t generation = Pick<int32_t>({-1, 0, 1, 2, 3, INT32_MAX});
-                o.result = p.PerformAccessibilityAction(id, generation, Text(), Chance(4), Thread(), Time(),
-                                                        Correlation());
+                o.result =
+                    p.PerformAccessibilityAction(id, generation, Text(), Chance(4), Thread(), Time(), Correlation());
                 expect("accessibility", "action");
                 break;
             }
@@ -321,8 +344,8 @@ private:
                 std::string owner = Window();
                 std::string format = ClipFormat();
                 std::string payload = Text();
-                o.result = p.SetClipboard(owner, format, payload, Chance(3), !Chance(6), Thread(), Time(),
-                                          Correlation());
+                o.result =
+                    p.SetClipboard(owner, format, payload, Chance(3), !Chance(6), Thread(), Time(), Correlation());
                 expect("clipboard", "ownership");
                 break;
             }
@@ -418,17 +441,16 @@ private:
         if (p.EventAt(count) != "" || p.EventAt(-1) != "") return "EventAt out of range is not empty";
         if (count > 0 && p.EventAt(count - 1) != p.events.back()) return "EventAt does not return the last line";
         if (p.failures < 0 || p.allocations < count) return "counters went backwards";
-        if (p.allocations != count + 4 * static_cast<int64_t>(p.nodes.size()) +
-                                 11 * static_cast<int64_t>(p.displays.size())) {
+        if (p.allocations !=
+            count + 4 * static_cast<int64_t>(p.nodes.size()) + 11 * static_cast<int64_t>(p.displays.size())) {
             return "allocations do not match events, nodes and displays";
         }
         const std::string diag = p.ProviderDiagnostics();
-        const std::string tables = Format("; sequence={0}; timestamp={1}; correlation={2}; events={3}; nodes={4}; "
-                                          "displays={5}; topology={6}; session={7}; ",
-                                          {p.nextEventSequence - 1, p.lastEventTime, p.lastCorrelation, count,
-                                           static_cast<int64_t>(p.nodes.size()),
-                                           static_cast<int64_t>(p.displays.size()), p.topologyRevision,
-                                           p.sessionState});
+        const std::string tables = Format(
+            "; sequence={0}; timestamp={1}; correlation={2}; events={3}; nodes={4}; "
+            "displays={5}; topology={6}; session={7}; ",
+            {p.nextEventSequence - 1, p.lastEventTime, p.lastCorrelation, count, static_cast<int64_t>(p.nodes.size()),
+             static_cast<int64_t>(p.displays.size()), p.topologyRevision, p.sessionState});
         const std::string tail = Format("; failures={0}; allocations={1}; max-latency-us={2}; diagnostic={3}",
                                         {p.failures, p.allocations, p.maxLatencyMicroseconds, p.lastResult});
         if (diag.find(tables) == std::string::npos) return "diagnostics tables disagree with counters: " + diag;
@@ -458,8 +480,8 @@ private:
             }
             if (o.isRead && !o.readPayload.empty()) return where + "a refused read returned data";
             if (o.partialInitialization) {
-                if (added != 1 || p.events.back().find("; state=partial-initialization-cleaned; ") ==
-                                      std::string::npos) {
+                if (added != 1 ||
+                    p.events.back().find("; state=partial-initialization-cleaned; ") == std::string::npos) {
                     return where + "partial initialization did not log its cleanup";
                 }
             } else if (added != 0) {

@@ -10,8 +10,8 @@ namespace {
 // Opens a composition on window with a plain geometry.
 bool Begin(NativeUiHostProvider& p, std::string_view window, int32_t caretX = 4, int32_t caretWidth = 1,
            int32_t time = 20) {
-    return p.BeginTextInput(window, "ni", 0, 2, 0, 0, caretX, 6, caretWidth, 16, -30, 40, "text", "none", false,
-                            false, kOwner, time, 0);
+    return p.BeginTextInput(window, "ni", 0, 2, 0, 0, caretX, 6, caretWidth, 16, -30, 40, "text", "none", false, false,
+                            kOwner, time, 0);
 }
 
 TEST(TextInput, BeginLogsFullPreeditDetail) {
@@ -41,10 +41,9 @@ TEST(TextInput, NegativeExtentsRefusedButNegativePositionsAccepted) {
     EXPECT_FALSE(p->compositionActive);
     EXPECT_EQ(p->focusWindow, "");
     EXPECT_FALSE(Begin(*p, ""));
-    EXPECT_FALSE(p->BeginTextInput("w", "", -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, false, kOwner, 1,
-                                   1));
-    EXPECT_FALSE(p->BeginTextInput("w", "", 0, 0, 0, INT32_MIN, 0, 0, 0, 0, 0, 0, "t", "n", false, false, kOwner, 1,
-                                   1));
+    EXPECT_FALSE(p->BeginTextInput("w", "", -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, false, kOwner, 1, 1));
+    EXPECT_FALSE(
+        p->BeginTextInput("w", "", 0, 0, 0, INT32_MIN, 0, 0, 0, 0, 0, 0, "t", "n", false, false, kOwner, 1, 1));
     EXPECT_FALSE(p->BeginTextInput("w", "", 0, 0, 0, 0, 0, 0, 0, -5, 0, 0, "t", "n", false, false, kOwner, 1, 1));
     EXPECT_EQ(p->failures, 5);
     EXPECT_EQ(p->events.size(), 1u);
