@@ -1,0 +1,171 @@
+// Window-state messages on a real canvas window: size, close, focus, show,
+// and the manual border resize of the client-drawn frame.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/core/chrome_geometry.h"
+#include "runtime/runtime.h"
+#include "tests/host_win32_input/test_canvas.h"
+
+namespace rava {
+namespace {
+
+using testing::PackPoint;
+
+TEST(WindowState, SizeOfZeroIsStoredAsOneAndMinimizeIsTracked) {
+    CanvasWindow& w = testing::SharedCanvas();
+    const int64_t before = w.stamps.stateStamp;
+    SendMessageW(w.hwnd, WM_SIZE, SIZE_RESTORED, PackPoint(0, 0));
+    EXPECT_EQ(w.width, 1);
+    EXPECT_EQ(w.height, 1);
+    EXPECT_GT(w.stamps.stateStamp, before);
+    SendMessageW(w.hwnd, WM_SIZE, SIZE_MINIMIZED, PackPoint(640, 0));
+    EXPECT_EQ(w.width, 640);
+    EXPECT_EQ(w.height, 1);
+    EXPECT_TRUE(w.minimized);
+    // The high word is unsigned: 0xFFFF is a width, not -1.
+    SendMessageW(w.hwnd, WM_SIZE, SIZE_RESTORED, PackPoint(0xFFFF, 480));
+    EXPECT_EQ(w.width, 65535);
+    EXPECT_FALSE(w.minimized);
+    RECT client{};
+    GetClientRect(w.hwnd, &client);
+    SendMessageW(w.hwnd, WM_SIZE, SIZE_RESTORED, PackPoint(client.right, client.bottom));
+    EXPECT_EQ(w.width, client.right);
+}
+
+TEST(WindowState, MoveStoresSignedPosition) {
+    CanvasWindow& w = testing::SharedCanvas();
+    SendMessageW(w.hwnd, WM_MOVE, 0, PackPoint(-20, 35));
+    EXPECT_EQ(w.x, -20);
+    EXPECT_EQ(w.y, 35);
+    EXPECT_GE(w.monitorIndex, 1);
+}
+
+TEST(WindowState, FocusShowAndKillFocusClearPressesAndComposition) {
+    CanvasWindow& w = testing::SharedCanvas();
+    SendMessageW(w.hwnd, WM_SHOWWINDOW, FALSE, 0);
+    EXPECT_FALSE(w.visible);
+    SendMessageW(w.hwnd, WM_SHOWWINDOW, TRUE, 0);
+    EXPECT_TRUE(w.visible);
+    SendMessageW(w.hwnd, WM_SETFOCUS, 0, 0);
+    EXPECT_TRUE(w.focused);
+    w.pressCounters['Q'] = 4;
+    SendMessageW(w.hwnd, WM_IME_STARTCOMPOSITION, 0, 0);
+    EXPECT_TRUE(w.text.composing);
+    const int64_t compositions = w.text.compositionCounter;
+    SendMessageW(w.hwnd, WM_KILLFOCUS, 0, 0);
+    EXPECT_FALSE(w.focused);
+    EXPECT_EQ(w.pressCounters['Q'], 0);
+    EXPECT_FALSE(w.text.composing);
+    EXPECT_EQ(w.text.compositionCounter, compositions + 1);
+    // A second focus loss without a composition leaves the counter alone.
+    SendMessageW(w.hwnd, WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(w.text.compositionCounter, compositions + 1);
+}
+
+TEST(WindowState, BackgroundEraseIsClaimed) {
+    CanvasWindow& w = testing::SharedCanvas();
+    EXPECT_EQ(SendMessageW(w.hwnd, WM_ERASEBKGND, 0, 0), 1);
+}
+
+TEST(WindowState, CloseHidesAndTheNextGuardedOperationRaises) {
+    CanvasWindow& w = testing::OpenFreshCanvas();
+    HWND hwnd = w.hwnd;
+    w.pressCounters['Z'] = 3;
+    EXPECT_EQ(SendMessageW(hwnd, WM_CLOSE, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(hwnd));  // hidden, not destroyed
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_FALSE(w.open);
+    EXPECT_FALSE(w.visible);
+    EXPECT_TRUE(w.closeRequested);
+    EXPECT_EQ(w.pressCounters['Z'], 0);
+    EXPECT_FALSE(KeyPressed("z"));
+    try {
+        MouseX();
+        FAIL() << "MouseX answered for a closed window";
+    } catch (const rill_runtime_exception& e) {
+        EXPECT_STREQ(e.what(), "window.canvas: window/canvas runtime window is not open for MouseX");
+    }
+}
+
+TEST(WindowState, CloseButtonOfTheFrameClosesTheWindow) {
+    CanvasWindow& w = testing::OpenFreshCanvas();
+    const int x = w.width - 20;
+    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(x, 20));
+    EXPECT_EQ(GetCapture(), w.hwnd);
+    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(x, 20));
+    EXPECT_NE(GetCapture(), w.hwnd);
+    EXPECT_FALSE(w.open);
+    EXPECT_TRUE(w.closeRequested);
+}
+
+TEST(WindowState, NonClientHitTestAnswersCaptionOnlyForTheStrip) {
+    CanvasWindow& w = testing::SharedCanvas();
+    const POINT strip = testing::ClientToScreenPoint(w.hwnd, 300, 20);
+    const POINT body = testing::ClientToScreenPoint(w.hwnd, 300, 300);
+    const POINT button = testing::ClientToScreenPoint(w.hwnd, w.width - 20, 20);
+    EXPECT_EQ(SendMessageW(w.hwnd, WM_NCHITTEST, 0, PackPoint(strip.x, strip.y)), HTCAPTION);
+    EXPECT_EQ(SendMessageW(w.hwnd, WM_NCHITTEST, 0, PackPoint(body.x, body.y)), HTCLIENT);
+    EXPECT_EQ(SendMessageW(w.hwnd, WM_NCHITTEST, 0, PackPoint(button.x, button.y)), HTCLIENT);
+    w.customChrome = false;
+    const LRESULT systemAnswer = SendMessageW(w.hwnd, WM_NCHITTEST, 0, PackPoint(strip.x, strip.y));
+    w.customChrome = true;
+    EXPECT_EQ(systemAnswer, HTCLIENT);  // the system sees client area there
+}
+
+TEST(WindowState, DraggingTheLeftBorderStopsAt320WithTheRightEdgeFixed) {
+    CanvasWindow& w = testing::OpenFreshCanvas();
+    RECT before{};
+    GetWindowRect(w.hwnd, &before);
+    const POINT grip = testing::ClientToScreenPoint(w.hwnd, 2, 300);
+    SetCursorPos(grip.x, grip.y);
+    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(2, 300));
+    EXPECT_TRUE(w.resize.active);
+    EXPECT_EQ(w.resize.hitCode, kHitLeft);
+    EXPECT_EQ(GetCapture(), w.hwnd);
+
+    // A modest drag moves the left edge only.
+    SetCursorPos(grip.x + 100, grip.y + 40);
+    SendMessageW(w.hwnd, WM_MOUSEMOVE, MK_LBUTTON, 0);
+    RECT mid{};
+    GetWindowRect(w.hwnd, &mid);
+    EXPECT_EQ(mid.left, before.left + 100);
+    EXPECT_EQ(mid.right, before.right);
+    EXPECT_EQ(mid.top, before.top);
+    EXPECT_EQ(mid.bottom, before.bottom);
+
+    // Far beyond the right edge: 320 wide, right edge unchanged.
+    SetCursorPos(before.right + 200, grip.y);
+    SendMessageW(w.hwnd, WM_MOUSEMOVE, MK_LBUTTON, 0);
+    RECT after{};
+    GetWindowRect(w.hwnd, &after);
+    EXPECT_EQ(after.right - after.left, 320);
+    EXPECT_EQ(after.right, before.right);
+
+    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(100, 300));
+    EXPECT_FALSE(w.resize.active);
+    EXPECT_NE(GetCapture(), w.hwnd);
+    // With the drag over, moving the pointer resizes nothing.
+    SetCursorPos(before.left, grip.y);
+    SendMessageW(w.hwnd, WM_MOUSEMOVE, 0, 0);
+    RECT idle{};
+    GetWindowRect(w.hwnd, &idle);
+    EXPECT_EQ(idle.left, after.left);
+}
+
+TEST(WindowState, LosingCaptureEndsAManualResize) {
+    CanvasWindow& w = testing::SharedCanvas();
+    const POINT grip = testing::ClientToScreenPoint(w.hwnd, w.width - 3, 200);
+    SetCursorPos(grip.x, grip.y);
+    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(w.width - 3, 200));
+    ASSERT_TRUE(w.resize.active);
+    EXPECT_EQ(w.resize.hitCode, kHitRight);
+    ReleaseCapture();  // WM_CAPTURECHANGED arrives before this returns
+    EXPECT_FALSE(w.resize.active);
+    EXPECT_TRUE(w.pointer.captureLost);
+    EXPECT_EQ(w.stamps.lastEventKind, 204);
+}
+
+}  // namespace
+}  // namespace rava
