@@ -3,7 +3,6 @@
 #include <array>
 
 #include "retained/render_records.h"
-#include "runtime/runtime.h"
 
 namespace rava {
 namespace {
@@ -25,14 +24,29 @@ constexpr std::array<int32_t, 256> kHashCodes = BuildHashCodes();
 
 }  // namespace
 
+// "{0}:{1}" with the byte length and the text.
 std::string LengthPrefixedText(std::string_view text) {
-    return FormatPositional("{0}:{1}", {std::to_string(text.size()), std::string(text)});
+    std::string out = std::to_string(text.size());
+    out += ':';
+    out += text;
+    return out;
 }
 
+// "{0}:{1}:{2}:{3}:{4}": kind length, kind, id length, id, number. Built by
+// appending (the hottest text of every lookup); fields are never rescanned.
 std::string IdentityKey(std::string_view kind, std::string_view id, int64_t number) {
-    return FormatPositional("{0}:{1}:{2}:{3}:{4}", {std::to_string(kind.size()), std::string(kind),
-                                                    std::to_string(id.size()), std::string(id),
-                                                    std::to_string(number)});
+    std::string out;
+    out.reserve(kind.size() + id.size() + 32);
+    out += std::to_string(kind.size());
+    out += ':';
+    out += kind;
+    out += ':';
+    out += std::to_string(id.size());
+    out += ':';
+    out += id;
+    out += ':';
+    out += std::to_string(number);
+    return out;
 }
 
 int32_t IdentityHash(std::string_view key, int32_t bucketCount) {

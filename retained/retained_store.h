@@ -12,14 +12,12 @@
 
 #include "retained/keyed_chain_index.h"
 #include "retained/plan_records.h"
+#include "retained/prepared_objects.h"
 #include "retained/render_records.h"
 #include "retained/resource_tables.h"
 #include "retained/validation.h"
 
 namespace rava {
-
-// Identity only: prepared objects hold the token of the store that made them.
-struct StoreToken {};
 
 struct OperationResult {
     bool accepted = false;
@@ -136,6 +134,63 @@ public:
     void CommitClips(const RenderClip& clip);
     void CommitTransforms(const RenderTransform& transform);
 
+    // Command references: the lookup by identity, then the plan's own
+    // pending records (combined position store rows + staged + index).
+    int32_t ResolvePaint(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
+    int32_t ResolveImage(AdmissionPlan& plan, StagingSet& staging, std::string_view id, int32_t generation) const;
+    int32_t ResolveGlyph(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
+    int32_t ResolveClip(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
+    int32_t ResolveTransform(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
+
+    // Plan building reads the store and the staging set and writes neither
+    // (apart from probe counters). Binding true binds a new owner, false
+    // updates a bound one.
+    AdmissionPlan PrepareDelta(const RenderFragment& fragment, const ResourceDelta& delta, int32_t expectedRevision,
+                               bool binding) const;
+    AdmissionPlan BuildPlan(const RenderFragment& fragment, const ResourceDelta& delta, int32_t expectedRevision,
+                            bool binding, StagingSet& staging) const;
+    // Adds an accepted plan's pending records to a batch's staging set.
+    void StagePlan(const AdmissionPlan& plan, StagingSet& staging) const;
+    std::shared_ptr<PreparedCandidateBatch> PreflightCandidateBatch(const std::vector<RenderFragment>& fragments,
+                                                                    const std::vector<ResourceDelta>& deltas,
+                                                                    int32_t expectedRevision) const;
+
+    void AppendCommandRow(int32_t ownerRow, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
+                          int32_t glyphRef, int32_t clipRef, int32_t transformRef);
+    // Overwrites every column of the row but its owner; ignored outside the table.
+    void ReplaceCommandRow(int32_t position, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
+                           int32_t glyphRef, int32_t clipRef, int32_t transformRef);
+    // Writes an accepted plan; no checks beyond keeping memory safe.
+    void ApplyPlan(const AdmissionPlan& plan, bool binding);
+    // Applies the plan, adds its counters, raises admissions and revision.
+    // A plan that was not accepted, or a store that is not open, is refused.
+    OperationResult CommitPlan(const AdmissionPlan& plan, bool binding);
+
+    OperationResult BindOwner(const RenderFragment& fragment, const ResourceDelta& delta, int32_t expectedRevision);
+    std::shared_ptr<PreparedAdmission> PrepareBinding(const RenderFragment& fragment, const ResourceDelta& delta,
+                                                      int32_t expectedRevision) const;
+    OperationResult PreflightBinding(const RenderFragment& fragment, const ResourceDelta& delta,
+                                     int32_t expectedRevision) const;
+    OperationResult UpdateOwner(const RenderFragment& fragment, const ResourceDelta& delta, int32_t expectedRevision);
+    std::shared_ptr<PreparedAdmission> PrepareUpdate(const RenderFragment& fragment, const ResourceDelta& delta,
+                                                     int32_t expectedRevision) const;
+    OperationResult CommitPreparedAdmission(const std::shared_ptr<PreparedAdmission>& prepared,
+                                            const RenderFragment& fragment, const ResourceDelta& delta,
+                                            bool commitKind);
+    OperationResult CommitPreparedBinding(const std::shared_ptr<PreparedAdmission>& prepared,
+                                          const RenderFragment& fragment, const ResourceDelta& delta);
+    OperationResult CommitPreparedUpdate(const std::shared_ptr<PreparedAdmission>& prepared,
+                                         const RenderFragment& fragment, const ResourceDelta& delta);
+    OperationResult CommitPreparedCandidateBatch(const std::shared_ptr<PreparedCandidateBatch>& batch,
+                                                 const std::vector<RenderFragment>& fragments,
+                                                 const std::vector<ResourceDelta>& deltas);
+    OperationResult PreflightUpdate(const RenderFragment& fragment, const ResourceDelta& delta,
+                                    int32_t expectedRevision) const;
+    // Owner row of the command's row, -1 when FindCommand finds none.
+    int32_t CommandOwner(const RenderCommand& command) const;
+    // Row of the command's sequence, only if that row holds this exact command.
+    int32_t FindCommand(const RenderCommand& command) const;
+
     // Empties the store for good and raises the revision once; always true.
     bool Close();
     std::string Diagnostics() const;
@@ -144,6 +199,13 @@ private:
     bool IsOpen() const { return state_ == "open"; }
     int32_t OwnerColumnRef(const std::vector<int32_t>& column, int32_t ownerRow, int32_t commandIndex) const;
     int32_t FindResource(AdmissionPlan& plan, StagingSet& staging, const std::string& key) const;
+    OperationResult Rejected(std::string message) const;
+    std::string CheckOwner(const RenderFragment& fragment, int32_t ownerRow, bool binding) const;
+    std::string CheckLimits(const RenderFragment& fragment, int32_t ownerRow, bool binding, const AdmissionPlan& plan,
+                            const StagingSet& staging) const;
+    std::string ResolveReferences(const RenderFragment& fragment, AdmissionPlan& plan, StagingSet& staging) const;
+    void ApplyCounters(int64_t validations, int64_t explicitComparisons, int64_t payloadComparisons,
+                       int64_t indexProbes);
 
     std::shared_ptr<StoreToken> token_;
     std::string surface_;

@@ -2,75 +2,105 @@
 // prefixed and numbers rendered in signed decimal, so a signature is
 // unambiguous without escaping and equal signatures mean equal fields.
 #include "retained/render_records.h"
-#include "runtime/runtime.h"
 
 namespace rava {
 namespace {
 
-std::string Num(int32_t value) { return std::to_string(value); }
-std::string Flag(bool value) { return value ? "true" : "false"; }
+// Appends "|"-separated fields to one buffer. Equivalent to filling the
+// record's positional template: each field is written once, never rescanned.
+class SignatureText {
+public:
+    explicit SignatureText(std::string_view head) : text_(head) { text_.reserve(160); }
+    SignatureText& Text(std::string_view value) {
+        text_ += '|';
+        text_ += std::to_string(value.size());
+        text_ += ':';
+        text_ += value;
+        return *this;
+    }
+    SignatureText& Int(int64_t value) {
+        text_ += '|';
+        text_ += std::to_string(value);
+        return *this;
+    }
+    SignatureText& Bool(bool value) {
+        text_ += value ? "|true" : "|false";
+        return *this;
+    }
+    SignatureText& Literal(std::string_view value) {
+        text_ += '|';
+        text_ += value;
+        return *this;
+    }
+    std::string Done() { return std::move(text_); }
+
+private:
+    std::string text_;
+};
 
 }  // namespace
 
+// "paint-v1|{0}|{1}|{2}|{3}|{4}|{5}|{6}|{7}"
 std::string PaintSignature(const RenderPaint& p) {
-    return FormatPositional("paint-v1|{0}|{1}|{2}|{3}|{4}|{5}|{6}|{7}",
-                            {LengthPrefixedText(p.id), Num(p.red), Num(p.green), Num(p.blue), Num(p.alpha),
-                             Num(p.radius), Num(p.borderWidth), Num(p.opacity)});
+    return SignatureText("paint-v1")
+        .Text(p.id).Int(p.red).Int(p.green).Int(p.blue).Int(p.alpha).Int(p.radius).Int(p.borderWidth).Int(p.opacity)
+        .Done();
 }
 
+// "image-v1|{0}|...|{13}"
 std::string ImageSignature(const RenderImage& i) {
-    return FormatPositional("image-v1|{0}|{1}|{2}|{3}|{4}|{5}|{6}|{7}|{8}|{9}|{10}|{11}|{12}|{13}",
-                            {LengthPrefixedText(i.id), LengthPrefixedText(i.kind), Num(i.generation), Num(i.width),
-                             Num(i.height), Num(i.sizeBytes), LengthPrefixedText(i.format),
-                             LengthPrefixedText(i.colorSpace), LengthPrefixedText(i.alphaMode),
-                             LengthPrefixedText(i.state), Flag(i.resident), LengthPrefixedText(i.contentIdentity),
-                             LengthPrefixedText(i.payloadHex), LengthPrefixedText(i.source)});
+    return SignatureText("image-v1")
+        .Text(i.id).Text(i.kind).Int(i.generation).Int(i.width).Int(i.height).Int(i.sizeBytes).Text(i.format)
+        .Text(i.colorSpace).Text(i.alphaMode).Text(i.state).Bool(i.resident).Text(i.contentIdentity)
+        .Text(i.payloadHex).Text(i.source)
+        .Done();
 }
 
+// "glyph-v1|{0}|...|{7}"
 std::string GlyphSignature(const RenderGlyphAlpha& g) {
-    return FormatPositional("glyph-v1|{0}|{1}|{2}|{3}|{4}|{5}|{6}|{7}",
-                            {LengthPrefixedText(g.id), Num(g.width), Num(g.height), Num(g.rowBytes),
-                             Num(g.sizeBytes), LengthPrefixedText(g.format), LengthPrefixedText(g.payloadHex),
-                             LengthPrefixedText(g.source)});
+    return SignatureText("glyph-v1")
+        .Text(g.id).Int(g.width).Int(g.height).Int(g.rowBytes).Int(g.sizeBytes).Text(g.format).Text(g.payloadHex)
+        .Text(g.source)
+        .Done();
 }
 
+// "clip-v1|{0}|{1}|{2}|{3}|{4}|{5}"
 std::string ClipSignature(const RenderClip& c) {
-    return FormatPositional("clip-v1|{0}|{1}|{2}|{3}|{4}|{5}", {LengthPrefixedText(c.id), Num(c.x), Num(c.y),
-                                                                 Num(c.width), Num(c.height), Num(c.radius)});
+    return SignatureText("clip-v1").Text(c.id).Int(c.x).Int(c.y).Int(c.width).Int(c.height).Int(c.radius).Done();
 }
 
+// "transform-v1|{0}|{1}|{2}|{3}|{4}|{5}"
 std::string TransformSignature(const RenderTransform& t) {
-    return FormatPositional("transform-v1|{0}|{1}|{2}|{3}|{4}|{5}",
-                            {LengthPrefixedText(t.id), Num(t.translateX), Num(t.translateY), Num(t.scaleXPercent),
-                             Num(t.scaleYPercent), Num(t.rotationMillidegrees)});
+    return SignatureText("transform-v1")
+        .Text(t.id).Int(t.translateX).Int(t.translateY).Int(t.scaleXPercent).Int(t.scaleYPercent)
+        .Int(t.rotationMillidegrees)
+        .Done();
 }
 
+// Head "command-v1|{0}|...|{19}" (sequence through stringArg8), then
+// "{0}|{1}|...|{23}": the head, intArg5..intArg22, glyphOptional, "end", 1, 1, 1.
 std::string CommandSignature(const RenderCommand& c) {
-    std::string head = FormatPositional(
-        "command-v1|{0}|{1}|{2}|{3}|{4}|{5}|{6}|{7}|{8}|{9}|{10}|{11}|{12}|{13}|{14}|{15}|{16}|{17}|{18}|{19}",
-        {Num(c.sequence), LengthPrefixedText(c.owner), LengthPrefixedText(c.kind), LengthPrefixedText(c.stringArg1),
-         LengthPrefixedText(c.stringArg2), LengthPrefixedText(c.resourceId), Num(c.imageGeneration),
-         LengthPrefixedText(c.paintId), LengthPrefixedText(c.clipId), LengthPrefixedText(c.transformId),
-         Num(c.intArg1), Num(c.intArg2), Num(c.intArg3), Num(c.intArg4), LengthPrefixedText(c.stringArg3),
-         LengthPrefixedText(c.stringArg4), LengthPrefixedText(c.stringArg5), LengthPrefixedText(c.stringArg6),
-         LengthPrefixedText(c.stringArg7), LengthPrefixedText(c.stringArg8)});
-    return FormatPositional(
-        "{0}|{1}|{2}|{3}|{4}|{5}|{6}|{7}|{8}|{9}|{10}|{11}|{12}|{13}|{14}|{15}|{16}|{17}|{18}|{19}|{20}|{21}|{22}|{23}",
-        {head,           Num(c.intArg5),  Num(c.intArg6),  Num(c.intArg7),  Num(c.intArg8),  Num(c.intArg9),
-         Num(c.intArg10), Num(c.intArg11), Num(c.intArg12), Num(c.intArg13), Num(c.intArg14), Num(c.intArg15),
-         Num(c.intArg16), Num(c.intArg17), Num(c.intArg18), Num(c.intArg19), Num(c.intArg20), Num(c.intArg21),
-         Num(c.intArg22), Flag(c.glyphOptional), "end",        "1",              "1",              "1"});
+    SignatureText s("command-v1");
+    s.Int(c.sequence).Text(c.owner).Text(c.kind).Text(c.stringArg1).Text(c.stringArg2).Text(c.resourceId)
+        .Int(c.imageGeneration).Text(c.paintId).Text(c.clipId).Text(c.transformId)
+        .Int(c.intArg1).Int(c.intArg2).Int(c.intArg3).Int(c.intArg4)
+        .Text(c.stringArg3).Text(c.stringArg4).Text(c.stringArg5).Text(c.stringArg6).Text(c.stringArg7)
+        .Text(c.stringArg8);
+    s.Int(c.intArg5).Int(c.intArg6).Int(c.intArg7).Int(c.intArg8).Int(c.intArg9).Int(c.intArg10).Int(c.intArg11)
+        .Int(c.intArg12).Int(c.intArg13).Int(c.intArg14).Int(c.intArg15).Int(c.intArg16).Int(c.intArg17)
+        .Int(c.intArg18).Int(c.intArg19).Int(c.intArg20).Int(c.intArg21).Int(c.intArg22);
+    return s.Bool(c.glyphOptional).Literal("end").Literal("1").Literal("1").Literal("1").Done();
 }
 
+// "fragment-v1|{0}|...|{18}", {18} the command count.
 std::string FragmentSignature(const RenderFragment& f) {
-    return FormatPositional(
-        "fragment-v1|{0}|{1}|{2}|{3}|{4}|{5}|{6}|{7}|{8}|{9}|{10}|{11}|{12}|{13}|{14}|{15}|{16}|{17}|{18}",
-        {LengthPrefixedText(f.id), Num(f.generation), Num(f.userValue), Num(f.layoutBounds.x), Num(f.layoutBounds.y),
-         Num(f.layoutBounds.width), Num(f.layoutBounds.height), Num(f.inkBounds.x), Num(f.inkBounds.y),
-         Num(f.inkBounds.width), Num(f.inkBounds.height), LengthPrefixedText(f.dependencyKey1),
-         LengthPrefixedText(f.dependencyKey2), LengthPrefixedText(f.dependencyKey3),
-         LengthPrefixedText(f.dependencyKey4), LengthPrefixedText(f.dependencyKey5),
-         LengthPrefixedText(f.dependencySource), LengthPrefixedText(f.source), std::to_string(f.commands.size())});
+    return SignatureText("fragment-v1")
+        .Text(f.id).Int(f.generation).Int(f.userValue)
+        .Int(f.layoutBounds.x).Int(f.layoutBounds.y).Int(f.layoutBounds.width).Int(f.layoutBounds.height)
+        .Int(f.inkBounds.x).Int(f.inkBounds.y).Int(f.inkBounds.width).Int(f.inkBounds.height)
+        .Text(f.dependencyKey1).Text(f.dependencyKey2).Text(f.dependencyKey3).Text(f.dependencyKey4)
+        .Text(f.dependencyKey5).Text(f.dependencySource).Text(f.source).Int(static_cast<int64_t>(f.commands.size()))
+        .Done();
 }
 
 }  // namespace rava

@@ -1,0 +1,335 @@
+// Delta application: BuildPlan runs every check of a binding or update in
+// its fixed order without writing the store; ApplyPlan and CommitPlan write
+// an accepted plan and raise the revision by exactly one. Limit sums are
+// taken in 64 bits so hostile sizes cannot wrap past a limit.
+#include "retained/checked_counters.h"
+#include "retained/retained_store.h"
+#include "runtime/runtime.h"
+
+namespace rava {
+namespace {
+
+int32_t RefAt(const std::vector<int32_t>& refs, size_t i) { return i < refs.size() ? refs[i] : -1; }
+
+int32_t PendingPosition(int64_t storeRows, size_t staged, int32_t pendingIndex) {
+    return SaturateToInt32(storeRows + static_cast<int64_t>(staged) + pendingIndex);
+}
+
+}  // namespace
+
+OperationResult RetainedResourceStore::Rejected(std::string message) const {
+    return {false, revision_, 0, 0, 0, std::move(message)};
+}
+
+int32_t RetainedResourceStore::ResolvePaint(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const {
+    int32_t found = FindPaint(plan, staging, id);
+    if (found >= 0) return found;
+    int32_t pending = plan.PendingPaintIndex(id);
+    return pending < 0 ? -1 : PendingPosition(paints_.Size(), staging.paints.size(), pending);
+}
+
+int32_t RetainedResourceStore::ResolveImage(AdmissionPlan& plan, StagingSet& staging, std::string_view id,
+                                            int32_t generation) const {
+    int32_t found = FindImageGeneration(plan, staging, id, generation);
+    if (found >= 0) return found;
+    int32_t pending = plan.PendingImageIndex(id, generation);
+    return pending < 0 ? -1 : PendingPosition(images_.Size(), staging.images.size(), pending);
+}
+
+int32_t RetainedResourceStore::ResolveGlyph(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const {
+    int32_t found = FindGlyph(plan, staging, id);
+    if (found >= 0) return found;
+    int32_t pending = plan.PendingGlyphIndex(id);
+    return pending < 0 ? -1 : PendingPosition(glyphs_.Size(), staging.glyphs.size(), pending);
+}
+
+int32_t RetainedResourceStore::ResolveClip(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const {
+    int32_t found = FindClip(plan, staging, id);
+    if (found >= 0) return found;
+    int32_t pending = plan.PendingClipIndex(id);
+    return pending < 0 ? -1 : PendingPosition(clips_.Size(), staging.clips.size(), pending);
+}
+
+int32_t RetainedResourceStore::ResolveTransform(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const {
+    int32_t found = FindTransform(plan, staging, id);
+    if (found >= 0) return found;
+    int32_t pending = plan.PendingTransformIndex(id);
+    return pending < 0 ? -1 : PendingPosition(transforms_.Size(), staging.transforms.size(), pending);
+}
+
+AdmissionPlan RetainedResourceStore::PrepareDelta(const RenderFragment& fragment, const ResourceDelta& delta,
+                                                  int32_t expectedRevision, bool binding) const {
+    StagingSet staging(1);
+    return BuildPlan(fragment, delta, expectedRevision, binding, staging);
+}
+
+std::string RetainedResourceStore::CheckOwner(const RenderFragment& f, int32_t ownerRow, bool binding) const {
+    if (binding) {
+        if (ownerRow >= 0) return Format("retained resource owner {0} is already bound", {f.id});
+        int32_t first = f.commands.front().sequence;
+        int32_t last = f.commands.back().sequence;
+        for (int32_t o = 0; o < owners_.Size(); ++o) {
+            if (owners_.rangeLast[o] >= first && last >= owners_.rangeFirst[o]) {
+                return Format("retained resource owner {0} command range overlaps {1}", {f.id, owners_.ownerIds[o]});
+            }
+        }
+        return "";
+    }
+    // A binding key that names no owner row (only hand-put keys can) counts
+    // as no binding.
+    if (!owners_.Has(ownerRow)) return Format("retained resource owner {0} requires an initial binding", {f.id});
+    if (owners_.ownerGenerations[ownerRow] >= f.generation) {
+        return Format("retained resource owner {0} requires a newer fragment generation", {f.id});
+    }
+    const std::string exactRange = Format("retained resource owner {0} must preserve its exact command range", {f.id});
+    if (static_cast<int64_t>(f.commands.size()) != owners_.ownerCommandCounts[ownerRow]) return exactRange;
+    for (size_t i = 0; i < f.commands.size(); ++i) {
+        const RenderCommand& c = f.commands[i];
+        int64_t p = static_cast<int64_t>(owners_.ownerStarts[ownerRow]) + static_cast<int64_t>(i);
+        if (!commands_.Has(SaturateToInt32(p)) || c.sequence != commands_.commandSequences[p]) return exactRange;
+        if (c.kind == "image" && commands_.commandKinds[p] == "image" && c.resourceId == commands_.commandResourceIds[p] &&
+            c.imageGeneration < commands_.commandImageGenerations[p]) {
+            return Format("retained resource owner {0} image {1} generation regressed from {2} to {3}",
+                          {f.id, c.resourceId, commands_.commandImageGenerations[p], c.imageGeneration});
+        }
+    }
+    return "";
+}
+
+std::string RetainedResourceStore::CheckLimits(const RenderFragment& f, int32_t ownerRow, bool binding,
+                                               const AdmissionPlan& plan, const StagingSet& staging) const {
+    int64_t entriesAfter = static_cast<int64_t>(EntryCount()) + staging.StagedEntryCount() + plan.PendingEntryCount();
+    int64_t ownerCommands = owners_.Has(ownerRow) ? owners_.ownerCommandCounts[ownerRow] : 0;
+    int64_t commandsAfter = static_cast<int64_t>(commandCount_) - ownerCommands + static_cast<int64_t>(f.commands.size());
+    int64_t payloadAfter = static_cast<int64_t>(staging.stagedPayloadBytes) + payloadBytes_ + plan.PendingPayloadBytes();
+    if (entriesAfter > kMaxEntries || commandsAfter > kMaxCommands || payloadAfter > kMaxPayloadBytes) {
+        return "retained resource store exceeds 65536 entries/commands or 64 MiB";
+    }
+    if (binding && OwnerCount() >= kMaxOwners) return "retained resource store exceeds 4096 owners";
+    int64_t newNodes = static_cast<int64_t>(plan.pendingPaints.size()) + 2 * static_cast<int64_t>(plan.pendingImages.size()) +
+                       static_cast<int64_t>(plan.pendingGlyphs.size()) + static_cast<int64_t>(plan.pendingClips.size()) +
+                       static_cast<int64_t>(plan.pendingTransforms.size());
+    if (binding) newNodes += 1 + static_cast<int64_t>(f.commands.size());
+    if (static_cast<int64_t>(IndexNodeCount()) + staging.stagedIndexNodes + newNodes > kMaxIndexNodes) {
+        return "retained resource store exceeds 200704 index nodes";
+    }
+    return "";
+}
+
+std::string RetainedResourceStore::ResolveReferences(const RenderFragment& f, AdmissionPlan& plan,
+                                                     StagingSet& staging) const {
+    for (const RenderCommand& c : f.commands) {
+        int32_t paint = -1, image = -1, glyph = -1, clip = -1, transform = -1;
+        if (!c.paintId.empty()) {
+            paint = ResolvePaint(plan, staging, c.paintId);
+            if (paint < 0) return Format("retained resource owner {0} references missing paint {1}", {f.id, c.paintId});
+        }
+        if (c.kind == "image") {
+            image = ResolveImage(plan, staging, c.resourceId, c.imageGeneration);
+            if (image < 0) {
+                return Format("retained resource owner {0} references missing image {1}@{2}",
+                              {f.id, c.resourceId, c.imageGeneration});
+            }
+        }
+        if (c.kind == "glyphAlpha" && !c.glyphOptional) {
+            glyph = ResolveGlyph(plan, staging, c.resourceId);
+            if (glyph < 0) return Format("retained resource owner {0} references missing glyph {1}", {f.id, c.resourceId});
+        }
+        if (!c.clipId.empty()) {
+            clip = ResolveClip(plan, staging, c.clipId);
+            if (clip < 0) return Format("retained resource owner {0} references missing clip {1}", {f.id, c.clipId});
+        }
+        // "identity" is the built-in transform: no row, no lookup.
+        if (!c.transformId.empty() && c.transformId != "identity") {
+            transform = ResolveTransform(plan, staging, c.transformId);
+            if (transform < 0) {
+                return Format("retained resource owner {0} references missing transform {1}", {f.id, c.transformId});
+            }
+        }
+        plan.paintRefs.push_back(paint);
+        plan.imageRefs.push_back(image);
+        plan.glyphRefs.push_back(glyph);
+        plan.clipRefs.push_back(clip);
+        plan.transformRefs.push_back(transform);
+    }
+    return "";
+}
+
+AdmissionPlan RetainedResourceStore::BuildPlan(const RenderFragment& f, const ResourceDelta& delta,
+                                               int32_t expectedRevision, bool binding, StagingSet& staging) const {
+    AdmissionPlan plan(f.id, f.generation);
+    auto refuse = [&plan](std::string message) {
+        plan.message = std::move(message);
+        return plan;
+    };
+    if (!IsOpen()) return refuse("retained resource store is not open");
+    if (expectedRevision != revision_) {
+        return refuse(Format("retained resource store stale revision: expected {0}, current {1}",
+                             {expectedRevision, revision_}));
+    }
+    if (delta.surface != surface_) return refuse("retained resource delta surface does not match store");
+    std::string message = ValidateFragment(f);
+    if (!message.empty()) return refuse(message);
+
+    int32_t ownerRow = FindOwnerCounted(plan, f.id);
+    message = CheckOwner(f, ownerRow, binding);
+    if (!message.empty()) return refuse(message);
+    // Checked before any record is validated: oversized deltas cost nothing.
+    if (DeltaEntryCount(delta) > kMaxDeltaEntries) return refuse("retained resource delta exceeds 65536 entries");
+
+    for (const RenderPaint& r : delta.paints) {
+        if (!AdmitPaint(plan, staging, r)) return plan;
+    }
+    for (const RenderImage& r : delta.images) {
+        if (!AdmitImage(plan, staging, r)) return plan;
+    }
+    for (const RenderGlyphAlpha& r : delta.glyphs) {
+        if (!AdmitGlyph(plan, staging, r)) return plan;
+    }
+    for (const RenderClip& r : delta.clips) {
+        if (!AdmitClip(plan, staging, r)) return plan;
+    }
+    for (const RenderTransform& r : delta.transforms) {
+        if (!AdmitTransform(plan, staging, r)) return plan;
+    }
+
+    plan.rangeFirst = f.commands.front().sequence;
+    plan.rangeLast = f.commands.back().sequence;
+    message = CheckLimits(f, ownerRow, binding, plan, staging);
+    if (!message.empty()) return refuse(message);
+    message = ResolveReferences(f, plan, staging);
+    if (!message.empty()) return refuse(message);
+    plan.commands = f.commands;
+    plan.accepted = true;
+    plan.message = "ok";
+    return plan;
+}
+
+void RetainedResourceStore::AppendCommandRow(int32_t ownerRow, const RenderCommand& c, int32_t paintRef,
+                                             int32_t imageRef, int32_t glyphRef, int32_t clipRef,
+                                             int32_t transformRef) {
+    commands_.commandSequences.push_back(c.sequence);
+    commands_.commandOwners.push_back(ownerRow);
+    commands_.commandSignatures.push_back(CommandSignature(c));
+    commands_.commandKinds.push_back(c.kind);
+    commands_.commandResourceIds.push_back(c.resourceId);
+    commands_.commandImageGenerations.push_back(c.imageGeneration);
+    commands_.paintRefs.push_back(paintRef);
+    commands_.imageRefs.push_back(imageRef);
+    commands_.glyphRefs.push_back(glyphRef);
+    commands_.clipRefs.push_back(clipRef);
+    commands_.transformRefs.push_back(transformRef);
+}
+
+void RetainedResourceStore::ReplaceCommandRow(int32_t p, const RenderCommand& c, int32_t paintRef, int32_t imageRef,
+                                              int32_t glyphRef, int32_t clipRef, int32_t transformRef) {
+    if (!commands_.Has(p)) return;
+    commands_.commandSequences[p] = c.sequence;
+    commands_.commandSignatures[p] = CommandSignature(c);
+    commands_.commandKinds[p] = c.kind;
+    commands_.commandResourceIds[p] = c.resourceId;
+    commands_.commandImageGenerations[p] = c.imageGeneration;
+    commands_.paintRefs[p] = paintRef;
+    commands_.imageRefs[p] = imageRef;
+    commands_.glyphRefs[p] = glyphRef;
+    commands_.clipRefs[p] = clipRef;
+    commands_.transformRefs[p] = transformRef;
+}
+
+void RetainedResourceStore::ApplyPlan(const AdmissionPlan& plan, bool binding) {
+    if (!IsOpen()) return;
+    for (const RenderPaint& r : plan.pendingPaints) CommitPaints(r);
+    for (const RenderImage& r : plan.pendingImages) CommitImages(r);
+    for (const RenderGlyphAlpha& r : plan.pendingGlyphs) CommitGlyphs(r);
+    for (const RenderClip& r : plan.pendingClips) CommitClips(r);
+    for (const RenderTransform& r : plan.pendingTransforms) CommitTransforms(r);
+
+    const int32_t count = SaturateToInt32(static_cast<int64_t>(plan.commands.size()));
+    if (binding) {
+        const int32_t r = owners_.Size();
+        owners_.ownerIds.push_back(plan.ownerId);
+        PutKey(IdentityKey("binding", plan.ownerId, 0), r);
+        owners_.ownerGenerations.push_back(plan.generation);
+        owners_.rangeFirst.push_back(plan.rangeFirst);
+        owners_.rangeLast.push_back(plan.rangeLast);
+        owners_.ownerStarts.push_back(commands_.Size());
+        owners_.ownerCommandCounts.push_back(count);
+        for (size_t i = 0; i < plan.commands.size(); ++i) {
+            const RenderCommand& c = plan.commands[i];
+            int32_t position = commands_.Size();
+            AppendCommandRow(r, c, RefAt(plan.paintRefs, i), RefAt(plan.imageRefs, i), RefAt(plan.glyphRefs, i),
+                             RefAt(plan.clipRefs, i), RefAt(plan.transformRefs, i));
+            PutKey(IdentityKey("command-sequence", "", c.sequence), position);
+        }
+        AddCounter(commandCount_, count);
+        return;
+    }
+    const int32_t r = FindOwner(plan.ownerId);
+    // Only a plan that keeps the owner's exact range rewrites its rows.
+    if (!owners_.Has(r) || owners_.ownerCommandCounts[r] != count) return;
+    owners_.ownerGenerations[r] = plan.generation;
+    owners_.rangeFirst[r] = plan.rangeFirst;
+    owners_.rangeLast[r] = plan.rangeLast;
+    for (size_t i = 0; i < plan.commands.size(); ++i) {
+        ReplaceCommandRow(owners_.ownerStarts[r] + static_cast<int32_t>(i), plan.commands[i], RefAt(plan.paintRefs, i),
+                          RefAt(plan.imageRefs, i), RefAt(plan.glyphRefs, i), RefAt(plan.clipRefs, i),
+                          RefAt(plan.transformRefs, i));
+    }
+}
+
+void RetainedResourceStore::ApplyCounters(int64_t validations, int64_t explicitComparisons,
+                                          int64_t payloadComparisons, int64_t indexProbes) {
+    AddCounter(validations_, validations);
+    AddCounter(explicitComparisons_, explicitComparisons);
+    AddCounter(payloadComparisons_, payloadComparisons);
+    AddCounter(indexProbes_, indexProbes);
+    AddCounter(admissions_, 1);
+    AddCounter(revision_, 1);
+}
+
+OperationResult RetainedResourceStore::CommitPlan(const AdmissionPlan& plan, bool binding) {
+    if (!plan.accepted) return Rejected(plan.message);
+    if (!IsOpen()) return Rejected("retained resource store is not open");
+    ApplyPlan(plan, binding);
+    ApplyCounters(plan.validations, plan.explicitComparisons, plan.payloadComparisons, plan.indexProbes);
+    return {true, revision_, plan.validations, plan.explicitComparisons, plan.payloadComparisons, "ok"};
+}
+
+OperationResult RetainedResourceStore::BindOwner(const RenderFragment& fragment, const ResourceDelta& delta,
+                                                 int32_t expectedRevision) {
+    AdmissionPlan plan = PrepareDelta(fragment, delta, expectedRevision, true);
+    return plan.accepted ? CommitPlan(plan, true) : Rejected(plan.message);
+}
+
+OperationResult RetainedResourceStore::UpdateOwner(const RenderFragment& fragment, const ResourceDelta& delta,
+                                                   int32_t expectedRevision) {
+    AdmissionPlan plan = PrepareDelta(fragment, delta, expectedRevision, false);
+    return plan.accepted ? CommitPlan(plan, false) : Rejected(plan.message);
+}
+
+OperationResult RetainedResourceStore::PreflightBinding(const RenderFragment& fragment, const ResourceDelta& delta,
+                                                        int32_t expectedRevision) const {
+    AdmissionPlan plan = PrepareDelta(fragment, delta, expectedRevision, true);
+    if (!plan.accepted) return Rejected(plan.message);
+    return {true, revision_, plan.validations, plan.explicitComparisons, plan.payloadComparisons, "ok"};
+}
+
+OperationResult RetainedResourceStore::PreflightUpdate(const RenderFragment& fragment, const ResourceDelta& delta,
+                                                       int32_t expectedRevision) const {
+    AdmissionPlan plan = PrepareDelta(fragment, delta, expectedRevision, false);
+    if (!plan.accepted) return Rejected(plan.message);
+    return {true, revision_, plan.validations, plan.explicitComparisons, plan.payloadComparisons, "ok"};
+}
+
+int32_t RetainedResourceStore::FindCommand(const RenderCommand& command) const {
+    int32_t p = FindKey(IdentityKey("command-sequence", "", command.sequence));
+    if (!commands_.Has(p) || commands_.commandSequences[p] != command.sequence) return -1;
+    return commands_.commandSignatures[p] == CommandSignature(command) ? p : -1;
+}
+
+int32_t RetainedResourceStore::CommandOwner(const RenderCommand& command) const {
+    int32_t p = FindCommand(command);
+    return p < 0 ? -1 : commands_.commandOwners[p];
+}
+
+}  // namespace rava

@@ -1,0 +1,325 @@
+// Binding and updating owners: the order of the checks, command ranges,
+// generation rules, limits, reference resolution and the revision step.
+#include <gtest/gtest.h>
+
+#include "retained_test_support.h"
+
+namespace rava {
+namespace {
+
+using namespace rava::testing;
+
+struct DeltaFixture : ::testing::Test {
+    RetainedResourceStore store{"main"};
+
+    OperationResult Bind(const RenderFragment& f, const ResourceDelta& d = Delta()) {
+        return store.BindOwner(f, d, store.Revision());
+    }
+    OperationResult Update(const RenderFragment& f, const ResourceDelta& d = Delta()) {
+        return store.UpdateOwner(f, d, store.Revision());
+    }
+};
+
+using BuildPlanOrder = DeltaFixture;
+using OwnerBinding = DeltaFixture;
+using OwnerUpdate = DeltaFixture;
+using StoreLimits = DeltaFixture;
+using References = DeltaFixture;
+
+TEST_F(BuildPlanOrder, StateRevisionSurfaceFragmentOwnerInThatOrder) {
+    ASSERT_TRUE(Bind(Fragment("row", 1, 0, 1)).accepted);
+    RenderFragment bad = Fragment("row", 1, 0, 1);  // already bound
+    bad.inkBounds.width = 1;                        // and invalid
+    ResourceDelta wrongSurface = Delta("other");
+    wrongSurface.paints = {Paint("")};
+    ExpectRefused(store, [&] { return store.BindOwner(bad, wrongSurface, 7); },
+                  "retained resource store stale revision: expected 7, current 1");
+    ExpectRefused(store, [&] { return Bind(bad, wrongSurface); },
+                  "retained resource delta surface does not match store");
+    ResourceDelta badPaint = Delta();
+    badPaint.paints = {Paint("")};
+    ExpectRefused(store, [&] { return Bind(bad, badPaint); }, "fragment row ink bounds must contain its layout bounds");
+    ExpectRefused(store, [&] { return Bind(Fragment("row", 1, 0, 1), badPaint); },
+                  "retained resource owner row is already bound");
+    ExpectRefused(store, [&] { return Bind(Fragment("new", 1, 5, 1), badPaint); },
+                  "render paint requires a nonempty id");
+    store.Close();
+    ExpectRefused(store, [&] { return store.BindOwner(bad, wrongSurface, 7); }, "retained resource store is not open");
+}
+
+TEST_F(BuildPlanOrder, InvalidSurfaceStoreRefusesEverything) {
+    RetainedResourceStore invalid(std::string(129, 's'));
+    ResourceDelta d = Delta(std::string(129, 's'));
+    ExpectRefused(invalid, [&] { return invalid.BindOwner(Fragment("row"), d, 0); },
+                  "retained resource store is not open");
+    ExpectRefused(invalid, [&] { return invalid.PreflightUpdate(Fragment("row"), d, 0); },
+                  "retained resource store is not open");
+}
+
+TEST_F(OwnerBinding, CommandRangesMayNotTouch) {
+    ASSERT_TRUE(Bind(Fragment("a", 1, 20, 11)).accepted);  // 20..30
+    ExpectRefused(store, [&] { return Bind(Fragment("b", 1, 10, 11)); },
+                  "retained resource owner b command range overlaps a");
+    ExpectRefused(store, [&] { return Bind(Fragment("b", 1, 30, 5)); },
+                  "retained resource owner b command range overlaps a");
+    EXPECT_TRUE(Bind(Fragment("b", 1, 10, 10)).accepted);  // 10..19
+    EXPECT_TRUE(Bind(Fragment("c", 1, 31, 1)).accepted);
+    // The first overlapping owner in binding order is named.
+    ExpectRefused(store, [&] { return Bind(Fragment("d", 1, 0, 40)); },
+                  "retained resource owner d command range overlaps a");
+}
+
+TEST_F(OwnerBinding, PreflightThenBindRaisesRevisionByOne) {
+    ResourceDelta d = Delta();
+    d.paints = {Paint("p")};
+    RenderFragment f = Fragment("row");
+    f.commands[0].paintId = "p";
+    OperationResult pre = store.PreflightBinding(f, d, 0);
+    EXPECT_TRUE(pre.accepted);
+    EXPECT_EQ(pre.message, "ok");
+    EXPECT_EQ(pre.revision, 0);
+    EXPECT_EQ(pre.validations, 1);
+    EXPECT_EQ(store.Diagnostics(), RetainedResourceStore("main").Diagnostics());
+    OperationResult bound = store.BindOwner(f, d, 0);
+    EXPECT_TRUE(bound.accepted);
+    EXPECT_EQ(bound.revision, 1);
+    EXPECT_EQ(bound.validations, 1);
+    EXPECT_EQ(store.AdmissionCount(), 1);
+    EXPECT_EQ(store.OwnerCount(), 1);
+    EXPECT_EQ(store.CommandCount(), 1);
+    EXPECT_EQ(store.FindOwner("row"), 0);
+    EXPECT_EQ(store.FindCommand(f.commands[0]), 0);
+    EXPECT_EQ(store.CommandOwner(f.commands[0]), 0);
+    EXPECT_EQ(store.CommandPaintRef(0), 0);
+    EXPECT_EQ(store.OwnerPaintRef(0, 0), 0);
+    // Binding again with the same resources compares instead of validating.
+    RenderFragment g = Fragment("two", 1, 5, 1);
+    g.commands[0].paintId = "p";
+    OperationResult again = store.BindOwner(g, d, 1);
+    EXPECT_EQ(again.validations, 0);
+    EXPECT_EQ(again.explicitComparisons, 1);
+    EXPECT_EQ(store.PaintCount(), 1);
+    RenderCommand changed = f.commands[0];
+    changed.intArg9 = 1;
+    EXPECT_EQ(store.FindCommand(changed), -1);
+    EXPECT_EQ(store.CommandOwner(changed), -1);
+}
+
+TEST_F(OwnerUpdate, GenerationMustRise) {
+    ASSERT_TRUE(Bind(Fragment("row", 3)).accepted);
+    ExpectRefused(store, [&] { return Update(Fragment("row", 3)); },
+                  "retained resource owner row requires a newer fragment generation");
+    ExpectRefused(store, [&] { return Update(Fragment("row", 2)); },
+                  "retained resource owner row requires a newer fragment generation");
+    ExpectRefused(store, [&] { return Update(Fragment("nobody", 9)); },
+                  "retained resource owner nobody requires an initial binding");
+    OperationResult r = Update(Fragment("row", 4));
+    EXPECT_TRUE(r.accepted);
+    EXPECT_EQ(r.revision, 2);
+    EXPECT_EQ(store.OwnerGeneration(0), 4);
+    EXPECT_EQ(store.CommandCount(), 1);
+}
+
+TEST_F(OwnerUpdate, ExactCommandRangeIsKept) {
+    ASSERT_TRUE(Bind(Fragment("row", 1, 10, 3)).accepted);
+    const std::string message = "retained resource owner row must preserve its exact command range";
+    ExpectRefused(store, [&] { return Update(Fragment("row", 2, 10, 4)); }, message);
+    ExpectRefused(store, [&] { return Update(Fragment("row", 2, 10, 2)); }, message);
+    ExpectRefused(store, [&] { return Update(Fragment("row", 2, 11, 3)); }, message);
+    RenderFragment f = Fragment("row", 2, 10, 3);
+    f.commands[2].kind = "label";
+    f.commands[2].stringArg1 = "new text";
+    EXPECT_TRUE(Update(f).accepted);
+    EXPECT_EQ(store.FindCommand(f.commands[2]), 2);
+    EXPECT_EQ(store.FindCommand(Fragment("row", 1, 10, 3).commands[2]), -1);
+}
+
+TEST_F(OwnerUpdate, ImageCommandGenerationsMayNotRegress) {
+    ResourceDelta d = Delta();
+    d.images = {ReadyImage("im", 4), ReadyImage("im", 5), ReadyImage("im", 6), ReadyImage("other", 1)};
+    RenderFragment f = Fragment("row");
+    f.commands[0].kind = "image";
+    f.commands[0].resourceId = "im";
+    f.commands[0].imageGeneration = 5;
+    ASSERT_TRUE(Bind(f, d).accepted);
+    EXPECT_EQ(store.CommandImageRef(0), 1);
+
+    RenderFragment older = f;
+    older.generation = 2;
+    older.commands[0].imageGeneration = 4;
+    ExpectRefused(store, [&] { return Update(older); },
+                  "retained resource owner row image im generation regressed from 5 to 4");
+    RenderFragment other = older;
+    other.commands[0].resourceId = "other";
+    other.commands[0].imageGeneration = 1;
+    EXPECT_TRUE(Update(other).accepted);
+    EXPECT_EQ(store.CommandImageRef(0), 3);
+    RenderFragment newer = f;
+    newer.generation = 3;
+    newer.commands[0].imageGeneration = 6;
+    EXPECT_TRUE(Update(newer).accepted);
+    EXPECT_EQ(store.CommandImageRef(0), 2);
+}
+
+TEST_F(StoreLimits, DeltaEntryLimitIsCheckedBeforeValidation) {
+    ResourceDelta d = Delta();
+    d.paints.assign(65537, Paint(""));
+    AdmissionPlan plan = store.PrepareDelta(Fragment("row"), d, 0, true);
+    EXPECT_EQ(plan.message, "retained resource delta exceeds 65536 entries");
+    EXPECT_EQ(plan.validations, 0);
+    ExpectRefused(store, [&] { return Bind(Fragment("row"), d); }, "retained resource delta exceeds 65536 entries");
+    d.paints.resize(65536);
+    EXPECT_EQ(store.PreflightBinding(Fragment("row"), d, 0).message, "render paint requires a nonempty id");
+}
+
+TEST_F(StoreLimits, EntriesAfterCommitAtMost65536) {
+    for (int i = 0; i < 65535; ++i) store.CommitClips(Clip("c" + std::to_string(i)));
+    ResourceDelta d = Delta();
+    d.paints = {Paint("p")};
+    ASSERT_TRUE(Bind(Fragment("a"), d).accepted);
+    EXPECT_EQ(store.EntryCount(), 65536);
+    d.paints = {Paint("p"), Paint("q")};
+    EXPECT_EQ(store.PreflightBinding(Fragment("b", 1, 1, 1), d, 1).message,
+              "retained resource store exceeds 65536 entries/commands or 64 MiB");
+}
+
+TEST_F(StoreLimits, CommandsAfterCommitAtMost65536) {
+    for (int i = 0; i < 16; ++i) ASSERT_TRUE(Bind(Fragment("o" + std::to_string(i), 1, i * 4096, 4096)).accepted);
+    EXPECT_EQ(store.CommandCount(), 65536);
+    ExpectRefused(store, [&] { return Bind(Fragment("extra", 1, 70000, 1)); },
+                  "retained resource store exceeds 65536 entries/commands or 64 MiB");
+    // An update keeps the count and still fits.
+    EXPECT_TRUE(Update(Fragment("o3", 2, 3 * 4096, 4096)).accepted);
+}
+
+TEST_F(StoreLimits, PayloadAtMost64MiBWithoutOverflow) {
+    RenderImage big = LoadingImage("big", 1);
+    big.sizeBytes = 67108864 - 6;  // a raw row: only the running total matters here
+    store.CommitImages(big);
+    ResourceDelta d = Delta();
+    d.glyphs = {Glyph(GlyphId('1'))};  // 6 bytes
+    ASSERT_TRUE(Bind(Fragment("a"), d).accepted);
+    EXPECT_EQ(store.PayloadBytes(), 67108864);
+    d.glyphs = {Glyph(GlyphId('2'), 1, 1)};
+    ExpectRefused(store, [&] { return Bind(Fragment("b", 1, 1, 1), d); },
+                  "retained resource store exceeds 65536 entries/commands or 64 MiB");
+
+    RetainedResourceStore hostile("main");
+    RenderImage huge = LoadingImage("huge", 1);
+    huge.sizeBytes = INT32_MAX;
+    hostile.CommitImages(huge);
+    hostile.CommitImages(LoadingImage("huge", 2));
+    EXPECT_EQ(hostile.PayloadBytes(), INT32_MAX);
+    ExpectRefused(hostile, [&] { return hostile.BindOwner(Fragment("a"), d, 0); },
+                  "retained resource store exceeds 65536 entries/commands or 64 MiB");
+}
+
+TEST_F(StoreLimits, OwnerLimitRefusesBindingsNotUpdates) {
+    for (int i = 0; i < 4096; ++i) ASSERT_TRUE(Bind(Fragment("o" + std::to_string(i), 1, i, 1)).accepted);
+    ExpectRefused(store, [&] { return Bind(Fragment("late", 1, 5000, 1)); },
+                  "retained resource store exceeds 4096 owners");
+    EXPECT_TRUE(Update(Fragment("o0", 2, 0, 1)).accepted);
+    EXPECT_TRUE(Update(Fragment("o4095", 2, 4095, 1)).accepted);
+}
+
+TEST_F(StoreLimits, IndexNodeLimit) {
+    for (int i = 0; i < 200704 - 3; ++i) store.PutKey("junk" + std::to_string(i), i);
+    // Binding adds one owner key and one command key: exactly at the limit.
+    ResourceDelta d = Delta();
+    EXPECT_TRUE(store.PreflightBinding(Fragment("a"), d, 0).accepted);
+    d.paints = {Paint("p")};
+    EXPECT_TRUE(store.PreflightBinding(Fragment("a"), d, 0).accepted);
+    d.images = {LoadingImage("im", 1)};  // two keys
+    ExpectRefused(store, [&] { return Bind(Fragment("a"), d); }, "retained resource store exceeds 200704 index nodes");
+}
+
+TEST_F(References, EachKindMustResolve) {
+    auto with = [](auto mutate) {
+        RenderFragment f = Fragment("row");
+        mutate(f.commands[0]);
+        return f;
+    };
+    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) { c.paintId = "p"; })); },
+                  "retained resource owner row references missing paint p");
+    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) {
+                      c.kind = "image";
+                      c.resourceId = "im";
+                      c.imageGeneration = 2;
+                  })); },
+                  "retained resource owner row references missing image im@2");
+    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) {
+                      c.kind = "glyphAlpha";
+                      c.resourceId = GlyphId();
+                  })); },
+                  "retained resource owner row references missing glyph " + GlyphId());
+    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) { c.clipId = "c"; })); },
+                  "retained resource owner row references missing clip c");
+    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) { c.transformId = "t"; })); },
+                  "retained resource owner row references missing transform t");
+    // A resource id on a non-image command is not looked up.
+    EXPECT_TRUE(store.PreflightBinding(with([](RenderCommand& c) { c.resourceId = "im"; }), Delta(), 0).accepted);
+    EXPECT_TRUE(Bind(with([](RenderCommand& c) {
+                    c.kind = "glyphAlpha";
+                    c.resourceId = GlyphId();
+                    c.glyphOptional = true;
+                    c.transformId = "identity";
+                }))
+                    .accepted);
+    EXPECT_EQ(store.CommandGlyphRef(0), -1);
+    EXPECT_EQ(store.CommandTransformRef(0), -1);
+}
+
+TEST_F(References, SameDeltaResourcesResolveToTheirCommitPositions) {
+    for (int i = 0; i < 5; ++i) store.CommitPaints(Paint("s" + std::to_string(i)));
+    ResourceDelta d = Delta();
+    d.paints = {Paint("s1"), Paint("new")};
+    d.clips = {Clip("c")};
+    d.transforms = {Transform("t")};
+    d.glyphs = {Glyph(GlyphId())};
+    d.images = {ReadyImage("im", 1)};
+    RenderFragment f = Fragment("row", 1, 0, 3);
+    f.commands[0].paintId = "new";
+    f.commands[0].clipId = "c";
+    f.commands[1].paintId = "s1";
+    f.commands[1].transformId = "t";
+    f.commands[1].kind = "image";
+    f.commands[1].resourceId = "im";
+    f.commands[1].imageGeneration = 1;
+    f.commands[2].kind = "glyphAlpha";
+    f.commands[2].resourceId = GlyphId();
+    ASSERT_TRUE(Bind(f, d).accepted);
+    EXPECT_EQ(store.CommandPaintRef(0), 5);
+    EXPECT_EQ(store.ReadStoredPaint(5), Paint("new"));
+    EXPECT_EQ(store.CommandClipRef(0), 0);
+    EXPECT_EQ(store.CommandPaintRef(1), 1);
+    EXPECT_EQ(store.CommandTransformRef(1), 0);
+    EXPECT_EQ(store.CommandImageRef(1), 0);
+    EXPECT_EQ(store.CommandGlyphRef(2), 0);
+    EXPECT_EQ(store.CommandImageRef(0), -1);
+    EXPECT_EQ(store.PayloadBytes(), 16 + 6);
+}
+
+TEST_F(References, HandMadePlansNeverCorruptTheStore) {
+    AdmissionPlan notAccepted("row", 1);
+    notAccepted.commands = {Command("row", 1)};
+    ExpectRefused(store, [&] { return store.CommitPlan(notAccepted, true); }, "preflight-not-complete");
+    AdmissionPlan shortRefs("row", 1);
+    shortRefs.accepted = true;
+    shortRefs.commands = {Command("row", 1), Command("row", 2)};
+    shortRefs.paintRefs = {3};
+    EXPECT_TRUE(store.CommitPlan(shortRefs, true).accepted);
+    EXPECT_EQ(store.CommandPaintRef(0), 3);
+    EXPECT_EQ(store.CommandPaintRef(1), -1);
+    AdmissionPlan unknownOwner("ghost", 2);
+    unknownOwner.accepted = true;
+    unknownOwner.commands = {Command("ghost", 1)};
+    store.ApplyPlan(unknownOwner, false);
+    EXPECT_EQ(store.CommandCount(), 2);
+    store.ReplaceCommandRow(99, Command("row", 1), 0, 0, 0, 0, 0);
+    store.PutKey(IdentityKey("binding", "ghost", 0), 77);
+    ExpectRefused(store, [&] { return Update(Fragment("ghost", 3)); },
+                  "retained resource owner ghost requires an initial binding");
+}
+
+}  // namespace
+}  // namespace rava

@@ -1,0 +1,294 @@
+// Two-step commits: prepared admissions (consumption, kind, owning store,
+// staleness, changed inputs) and candidate batches (item limits, duplicates,
+// staged references, one revision per batch, reordering).
+#include <gtest/gtest.h>
+
+#include "retained_test_support.h"
+
+namespace rava {
+namespace {
+
+using namespace rava::testing;
+
+struct PreparedFixture : ::testing::Test {
+    RetainedResourceStore store{"main"};
+    RenderFragment fragment = Fragment("row");
+    ResourceDelta delta = Delta();
+
+    void SetUp() override {
+        delta.paints = {Paint("p1"), Paint("p2")};
+        fragment.commands[0].paintId = "p2";
+    }
+};
+
+using PreparedAdmissions = PreparedFixture;
+
+TEST_F(PreparedAdmissions, CommitsOnceWithThePlanCounters) {
+    auto prepared = store.PrepareBinding(fragment, delta, 0);
+    EXPECT_TRUE(prepared->Accepted());
+    EXPECT_EQ(prepared->Message(), "ok");
+    EXPECT_EQ(prepared->PreparedRevision(), 0);
+    EXPECT_EQ(prepared->Validations(), 2);
+    EXPECT_TRUE(prepared->BindingFlag());
+    EXPECT_FALSE(prepared->Consumed());
+    EXPECT_EQ(store.PaintCount(), 0);
+    OperationResult r = store.CommitPreparedBinding(prepared, fragment, delta);
+    EXPECT_TRUE(r.accepted);
+    EXPECT_EQ(r.revision, 1);
+    EXPECT_EQ(r.validations, 2);
+    EXPECT_TRUE(prepared->Consumed());
+    EXPECT_EQ(store.PaintCount(), 2);
+    EXPECT_EQ(store.CommandPaintRef(0), 1);
+    EXPECT_EQ(store.ValidationCount(), 2);
+    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, delta); },
+                  "retained resource prepared admission was already consumed");
+}
+
+TEST_F(PreparedAdmissions, KindOwnerStoreAndNullAreChecked) {
+    auto prepared = store.PrepareBinding(fragment, delta, 0);
+    ExpectRefused(store, [&] { return store.CommitPreparedUpdate(prepared, fragment, delta); },
+                  "retained resource prepared admission kind does not match commit");
+    RetainedResourceStore twin("main");
+    ExpectRefused(twin, [&] { return twin.CommitPreparedBinding(prepared, fragment, delta); },
+                  "retained resource prepared admission belongs to another store");
+    ExpectRefused(store, [&] { return store.CommitPreparedBinding(nullptr, fragment, delta); },
+                  "retained resource prepared admission belongs to another store");
+    EXPECT_TRUE(prepared->BelongsTo(store.Token()));
+    EXPECT_FALSE(prepared->BelongsTo(twin.Token()));
+    EXPECT_FALSE(prepared->Consumed());
+    EXPECT_TRUE(store.CommitPreparedBinding(prepared, fragment, delta).accepted);
+}
+
+TEST_F(PreparedAdmissions, StaleAfterAnotherCommitOrClose) {
+    auto prepared = store.PrepareBinding(fragment, delta, 0);
+    ASSERT_TRUE(store.BindOwner(Fragment("other", 1, 50, 1), Delta(), 0).accepted);
+    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, delta); },
+                  "retained resource prepared admission is stale: expected 0, current 1");
+    auto again = store.PrepareBinding(fragment, delta, 1);
+    store.Close();
+    ExpectRefused(store, [&] { return store.CommitPreparedBinding(again, fragment, delta); },
+                  "retained resource prepared admission is stale: expected 1, current 2");
+}
+
+TEST_F(PreparedAdmissions, ChangedOrSwappedInputsAreRefusedUntilRestored) {
+    auto prepared = store.PrepareBinding(fragment, delta, 0);
+    ResourceDelta changed = delta;
+    changed.paints[0].opacity = 99;
+    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, changed); },
+                  "retained resource prepared admission inputs were changed");
+    ResourceDelta swapped = delta;
+    std::swap(swapped.paints[0], swapped.paints[1]);
+    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, swapped); },
+                  "retained resource prepared admission inputs were changed");
+    RenderFragment other = fragment;
+    other.commands[0].intArg2 = 1;
+    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, other, delta); },
+                  "retained resource prepared admission inputs were changed");
+    ResourceDelta extra = delta;
+    extra.clips = {Clip("c")};
+    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, extra); },
+                  "retained resource prepared admission inputs were changed");
+    EXPECT_TRUE(store.CommitPreparedBinding(prepared, fragment, delta).accepted);
+}
+
+TEST_F(PreparedAdmissions, RejectedPreparationNeverCommits) {
+    auto prepared = store.PrepareUpdate(fragment, delta, 0);
+    EXPECT_FALSE(prepared->Accepted());
+    EXPECT_EQ(prepared->Message(), "retained resource owner row requires an initial binding");
+    ASSERT_TRUE(store.BindOwner(fragment, delta, 0).accepted);
+    ExpectRefused(store, [&] { return store.CommitPreparedUpdate(prepared, fragment, delta); },
+                  "retained resource owner row requires an initial binding");
+    auto stale = store.PrepareUpdate(Fragment("row", 2), Delta(), 0);
+    EXPECT_EQ(stale->Message(), "retained resource store stale revision: expected 0, current 1");
+    EXPECT_EQ(stale->PreparedRevision(), 0);
+}
+
+TEST_F(PreparedAdmissions, UpdatePreparedAndCommitted) {
+    ASSERT_TRUE(store.BindOwner(fragment, delta, 0).accepted);
+    RenderFragment next = Fragment("row", 2);
+    next.commands[0].paintId = "p3";
+    ResourceDelta more = Delta();
+    more.paints = {Paint("p1"), Paint("p3")};
+    auto prepared = store.PrepareUpdate(next, more, 1);
+    ASSERT_TRUE(prepared->Accepted());
+    EXPECT_EQ(prepared->ExplicitComparisons(), 1);
+    AdmissionPlan rebuilt = prepared->RebuildPlan(next, more);
+    ASSERT_EQ(rebuilt.pendingPaints.size(), 1u);
+    EXPECT_EQ(rebuilt.pendingPaints[0], Paint("p3"));
+    EXPECT_EQ(rebuilt.paintRefs, std::vector<int32_t>{2});
+    OperationResult r = store.CommitPreparedUpdate(prepared, next, more);
+    EXPECT_TRUE(r.accepted);
+    EXPECT_EQ(r.revision, 2);
+    EXPECT_EQ(store.CommandPaintRef(0), 2);
+    EXPECT_EQ(store.OwnerGeneration(0), 2);
+    EXPECT_EQ(store.AdmissionCount(), 2);
+}
+
+struct BatchFixture : ::testing::Test {
+    RetainedResourceStore store{"main"};
+    std::vector<RenderFragment> fragments;
+    std::vector<ResourceDelta> deltas;
+
+    // Binds owners o0..o(n-1), owner i holding sequences 10*i..10*i+1.
+    void BindOwners(int n) {
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(store.BindOwner(Fragment("o" + std::to_string(i), 1, 10 * i, 2), Delta(), store.Revision())
+                            .accepted);
+        }
+    }
+    void AddUpdate(int i, int generation = 2) {
+        fragments.push_back(Fragment("o" + std::to_string(i), generation, 10 * i, 2));
+        deltas.push_back(Delta());
+    }
+};
+
+using CandidateBatches = BatchFixture;
+
+TEST_F(CandidateBatches, LaterItemsSeeEarlierItemsResources) {
+    BindOwners(3);
+    const int32_t revision = store.Revision();
+    AddUpdate(0);
+    AddUpdate(1);
+    AddUpdate(2);
+    deltas[0].paints = {Paint("shared")};
+    fragments[1].commands[1].paintId = "shared";
+    deltas[2].paints = {Paint("shared")};  // identical to the staged one
+    deltas[2].images = {ReadyImage("im", 1)};
+    fragments[2].commands[0].kind = "image";
+    fragments[2].commands[0].resourceId = "im";
+    fragments[2].commands[0].imageGeneration = 1;
+    auto batch = store.PreflightCandidateBatch(fragments, deltas, revision);
+    ASSERT_TRUE(batch->Accepted()) << batch->Message();
+    EXPECT_EQ(batch->ItemCount(), 3);
+    EXPECT_EQ(batch->Validations(), 2);
+    EXPECT_EQ(batch->ExplicitComparisons(), 1);
+    EXPECT_GE(batch->StagingProbes(), 1);
+    EXPECT_EQ(batch->AuxiliaryCounter1() + batch->AuxiliaryCounter2(), 0);
+    EXPECT_EQ(store.PaintCount(), 0);
+
+    OperationResult r = store.CommitPreparedCandidateBatch(batch, fragments, deltas);
+    EXPECT_TRUE(r.accepted);
+    EXPECT_EQ(r.revision, revision + 1);
+    EXPECT_EQ(r.validations, 2);
+    EXPECT_EQ(store.AdmissionCount(), revision + 1);
+    EXPECT_EQ(store.PaintCount(), 1);
+    EXPECT_EQ(store.OwnerPaintRef(1, 1), 0);
+    EXPECT_EQ(store.OwnerImageRef(2, 0), 0);
+    EXPECT_EQ(store.OwnerGeneration(0), 2);
+    EXPECT_EQ(store.FindKey(IdentityKey("paint", "shared", 0)), 0);
+    EXPECT_TRUE(batch->Consumed());
+    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, fragments, deltas); },
+                  "retained resource prepared candidate batch was already consumed");
+}
+
+TEST_F(CandidateBatches, ItemCountAndParallelLists) {
+    const std::string message = "retained resource candidate batch requires 1..4096 parallel fragment/delta items";
+    EXPECT_EQ(store.PreflightCandidateBatch({}, {}, 0)->Message(), message);
+    BindOwners(3);
+    AddUpdate(0);
+    AddUpdate(1);
+    AddUpdate(2);
+    deltas.pop_back();
+    auto batch = store.PreflightCandidateBatch(fragments, deltas, store.Revision());
+    EXPECT_FALSE(batch->Accepted());
+    EXPECT_EQ(batch->Message(), message);
+    EXPECT_EQ(batch->ItemCount(), 0);
+    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, fragments, deltas); }, message);
+}
+
+TEST_F(CandidateBatches, FourThousandNinetySixItemsAreOneRevision) {
+    BindOwners(4096);
+    for (int i = 0; i < 4096; ++i) AddUpdate(i);
+    const int32_t revision = store.Revision();
+    const int32_t admissions = store.AdmissionCount();
+    auto batch = store.PreflightCandidateBatch(fragments, deltas, revision);
+    ASSERT_TRUE(batch->Accepted()) << batch->Message();
+    EXPECT_EQ(batch->ItemCount(), 4096);
+    EXPECT_TRUE(store.CommitPreparedCandidateBatch(batch, fragments, deltas).accepted);
+    EXPECT_EQ(store.Revision(), revision + 1);
+    EXPECT_EQ(store.AdmissionCount(), admissions + 1);
+    EXPECT_EQ(store.OwnerGeneration(4095), 2);
+
+    fragments.push_back(fragments.back());
+    deltas.push_back(Delta());
+    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, revision + 1)->Message(),
+              "retained resource candidate batch requires 1..4096 parallel fragment/delta items");
+}
+
+TEST_F(CandidateBatches, DuplicateOwnersAndSequences) {
+    BindOwners(2);
+    AddUpdate(0);
+    AddUpdate(0, 3);
+    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, store.Revision())->Message(),
+              "retained resource candidate batch duplicates owner o0");
+    fragments[1] = Fragment("o1", 2, 10, 2);
+    fragments[1].commands[1].sequence = 1;
+    auto batch = store.PreflightCandidateBatch(fragments, deltas, store.Revision());
+    EXPECT_EQ(batch->Message(), "retained resource candidate batch duplicates command sequence 1");
+    EXPECT_EQ(batch->ItemCount(), 0);
+}
+
+TEST_F(CandidateBatches, ItemFailuresNameTheItem) {
+    BindOwners(2);
+    AddUpdate(0);
+    AddUpdate(1, 1);
+    auto batch = store.PreflightCandidateBatch(fragments, deltas, store.Revision());
+    EXPECT_EQ(batch->Message(),
+              "retained resource candidate batch item 1: retained resource owner o1 requires a newer fragment generation");
+    EXPECT_EQ(batch->ItemCount(), 1);
+    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, 99)->Message(),
+              "retained resource store stale revision: expected 99, current 2");
+    // Unbound owners cannot be batched: every item is an update.
+    fragments = {Fragment("new", 1, 500, 1)};
+    deltas = {Delta()};
+    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, store.Revision())->Message(),
+              "retained resource candidate batch item 0: retained resource owner new requires an initial binding");
+}
+
+TEST_F(CandidateBatches, CommandAndEntryTotalsAreBounded) {
+    BindOwners(1);
+    fragments = {Fragment("o0", 2, 0, 65537)};
+    deltas = {Delta()};
+    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, 1)->Message(),
+              "retained resource candidate batch exceeds 65536 commands or delta entries");
+    fragments = {Fragment("o0", 2, 0, 2), Fragment("o1", 2, 10, 2)};
+    deltas = {Delta(), Delta()};
+    deltas[0].clips.assign(40000, Clip("c"));
+    deltas[1].paints.assign(25537, Paint("p"));
+    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, 1)->Message(),
+              "retained resource candidate batch exceeds 65536 commands or delta entries");
+}
+
+TEST_F(CandidateBatches, ReorderedChangedStaleAndForeignBatchesAreRefused) {
+    BindOwners(2);
+    AddUpdate(0);
+    AddUpdate(1);
+    deltas[1].paints = {Paint("x")};
+    auto batch = store.PreflightCandidateBatch(fragments, deltas, store.Revision());
+    ASSERT_TRUE(batch->Accepted());
+    std::vector<RenderFragment> reversedFragments(fragments.rbegin(), fragments.rend());
+    std::vector<ResourceDelta> reversedDeltas(deltas.rbegin(), deltas.rend());
+    const std::string changed = "retained resource prepared candidate batch inputs were changed or reordered";
+    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, reversedFragments, reversedDeltas); },
+                  changed);
+    auto tweaked = deltas;
+    tweaked[1].paints[0].red = 1;
+    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, fragments, tweaked); }, changed);
+    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, {fragments[0]}, {deltas[0]}); },
+                  changed);
+    RetainedResourceStore twin("main");
+    ExpectRefused(twin, [&] { return twin.CommitPreparedCandidateBatch(batch, fragments, deltas); },
+                  "retained resource prepared candidate batch belongs to another store");
+    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(nullptr, fragments, deltas); },
+                  "retained resource prepared candidate batch belongs to another store");
+    const int32_t revision = store.Revision();
+    ASSERT_TRUE(store.UpdateOwner(Fragment("o0", 5, 0, 2), Delta(), revision).accepted);
+    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, fragments, deltas); },
+                  "retained resource prepared candidate batch is stale: expected " + std::to_string(revision) +
+                      ", current " + std::to_string(revision + 1));
+    EXPECT_FALSE(batch->Consumed());
+    EXPECT_EQ(batch->ItemPlan(5, fragments[0], deltas[0]).accepted, false);
+}
+
+}  // namespace
+}  // namespace rava
