@@ -11,6 +11,22 @@ namespace {
 
 constexpr GLsizei kGlyphLists = 96;
 
+// NOTE: Mesa drops a zero-sized glBitmap when compiling a display list, so
+// the lists of empty glyphs (the space) would not advance the raster
+// position. Such glyphs are recorded again as a 1 x 1 bitmap with its only
+// bit clear: it draws nothing and advances by the glyph's cell increment.
+void RerecordEmptyGlyphs(HDC dc, GLuint base) {
+    static const MAT2 kIdentity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    static const GLubyte kClearBit = 0;
+    for (UINT ch = 32; ch < 32 + kGlyphLists; ++ch) {
+        GLYPHMETRICS metrics{};
+        if (GetGlyphOutlineA(dc, ch, GGO_BITMAP, &metrics, 0, nullptr, &kIdentity) != 0) continue;
+        glNewList(base + (ch - 32), GL_COMPILE);
+        glBitmap(1, 1, 0, 0, metrics.gmCellIncX, metrics.gmCellIncY, &kClearBit);
+        glEndList();
+    }
+}
+
 GLuint MakeGlyphLists(HDC dc, HFONT font) {
     if (font == nullptr) return 0;
     const GLuint base = CanvasFaultInjected(kFaultFontLists) ? 0 : glGenLists(kGlyphLists);
@@ -21,6 +37,7 @@ GLuint MakeGlyphLists(HDC dc, HFONT font) {
         return 0;
     }
     const BOOL made = wglUseFontBitmapsA(dc, 32, kGlyphLists, base);
+    if (made == 1) RerecordEmptyGlyphs(dc, base);
     SelectObject(dc, previous);
     if (made != 1) {
         glDeleteLists(base, kGlyphLists);
