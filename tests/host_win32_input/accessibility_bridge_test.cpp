@@ -1,6 +1,7 @@
 // UI Automation bridge on real windows: nothing loads before a slot is
 // enabled, an enabled slot loads the libraries once and hands its provider to
-// UI Automation, and destroying a window clears only its own slot and nodes.
+// UI Automation (a client then reads the name through it), and destroying a
+// window clears only its own slot and nodes.
 // Window ids are 1, 2, 3 in this process, in the order the tests open them.
 #include <gtest/gtest.h>
 
@@ -149,6 +150,45 @@ TEST(AccessibilityBridge, DestroyingWindow3ClearsSlot2AndOnlyItsNodes) {
     }
     EXPECT_EQ(s.uiaCore, core);  // modules and entry points stay
     EXPECT_NE(s.uiaReturnRawElementProvider, nullptr);
+}
+
+using HUIANODE = void*;
+using UiaNodeFromHandleFn = HRESULT(WINAPI*)(HWND, HUIANODE*);
+using UiaGetPropertyValueFn = HRESULT(WINAPI*)(HUIANODE, PROPERTYID, VARIANT*);
+using UiaNodeReleaseFn = BOOL(WINAPI*)(HUIANODE);
+
+// A UI Automation client in this process asks the window for its root and
+// reads the name through it: the whole path a screen reader takes.
+TEST(AccessibilityBridge, ClientReadsTheNameThroughUiAutomation) {
+    CanvasWindow& w = *FindCanvasWindowById(1);
+    AccessibilityBridgeState& s = AccessibilityBridge();
+    ASSERT_NE(s.uiaCore, nullptr);
+    auto nodeFromHandle = reinterpret_cast<UiaNodeFromHandleFn>(
+        reinterpret_cast<void*>(GetProcAddress(s.uiaCore, "UiaNodeFromHandle")));
+    auto getProperty = reinterpret_cast<UiaGetPropertyValueFn>(
+        reinterpret_cast<void*>(GetProcAddress(s.uiaCore, "UiaGetPropertyValue")));
+    auto release = reinterpret_cast<UiaNodeReleaseFn>(
+        reinterpret_cast<void*>(GetProcAddress(s.uiaCore, "UiaNodeRelease")));
+    ASSERT_NE(nodeFromHandle, nullptr);
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const int64_t requests = s.getObjectCount;
+    HUIANODE node = nullptr;
+    const HRESULT made = nodeFromHandle(w.hwnd, &node);
+    RecordProperty("UiaNodeFromHandle", std::to_string(static_cast<long>(made)));
+    EXPECT_GT(s.getObjectCount, requests);
+    ASSERT_EQ(made, S_OK);
+    ASSERT_NE(node, nullptr);
+    VARIANT name{};
+    const HRESULT read = getProperty(node, 30005, &name);
+    RecordProperty("UiaGetPropertyValue", std::to_string(static_cast<long>(read)));
+    EXPECT_EQ(read, S_OK);
+    EXPECT_EQ(name.vt, VT_BSTR);
+    if (name.vt == VT_BSTR) {
+        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(name.bstrVal)), u"Fluid \u2014 canvas");
+        s.sysFreeString(name.bstrVal);
+    }
+    release(node);
+    CoUninitialize();
 }
 
 }  // namespace
