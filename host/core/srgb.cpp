@@ -54,4 +54,18 @@ uint8_t PremultipliedSrgbCode(uint8_t value, uint8_t alpha) {
     return static_cast<uint8_t>((alpha * s + 127) / 255);
 }
 
+const std::array<uint8_t, 65536>& PremultipliedSrgbTable() {
+    static const std::array<uint8_t, 65536> table = [] {
+        std::array<uint8_t, 65536> t{};
+        for (int a = 0; a < 256; ++a) {
+            for (int v = 0; v < 256; ++v) {
+                t[a * 256 + v] =
+                    PremultipliedSrgbCode(static_cast<uint8_t>(v), static_cast<uint8_t>(a));
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
 }  // namespace rava

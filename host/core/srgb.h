@@ -18,6 +18,10 @@ float SrgbToLinear(int32_t channel);
 // Alpha 0 gives 0; a tie between two codes takes the lower one.
 uint8_t PremultipliedSrgbCode(uint8_t value, uint8_t alpha);
 
+// PremultipliedSrgbCode for every pair, at index alpha * 256 + value: one
+// lookup per channel instead of a search per channel per pixel.
+const std::array<uint8_t, 65536>& PremultipliedSrgbTable();
+
 // A channel as an 8-bit value: values below 0 become 0, above 255 become 255.
 uint8_t ClampChannel(int32_t channel);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "host/core/dpi_scale.h"
 #include "host/host.h"
 #include "host/win32/canvas_window.h"
 #include "runtime/runtime.h"
@@ -59,10 +60,7 @@ void StampCanvasWindow(CanvasWindow& window, int32_t kind) {
 void RefreshDpiAndMonitor(CanvasWindow& window) {
     if (window.hwnd == nullptr) return;
     const UINT dpi = GetDpiForWindow(window.hwnd);
-    if (dpi != 0) {
-        const uint64_t scale = (static_cast<uint64_t>(dpi) * 100u + 48u) / 96u;
-        window.dpiScale = static_cast<int32_t>(std::min<uint64_t>(scale, INT32_MAX));
-    }
+    if (dpi != 0) window.dpiScale = DpiScalePercent(dpi);
     HMONITOR monitor = MonitorFromWindow(window.hwnd, MONITOR_DEFAULTTONEAREST);
     if (monitor == nullptr) {
         window.monitorIndex = 0;

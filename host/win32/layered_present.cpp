@@ -2,8 +2,6 @@
 // bottom-up 32-bit DIB, converted to premultiplied sRGB and handed to
 // UpdateLayeredWindow. Never raises; any failed step skips this frame and
 // leaves the previous image on screen. Caps: 2048 px a side, 64 MiB of DIBs.
-#include <array>
-
 #include "host/core/srgb.h"
 #include "host/win32/canvas_faults.h"
 #include "host/win32/canvas_gl.h"
@@ -14,22 +12,6 @@ namespace {
 
 constexpr int32_t kMaxLayeredSide = 2048;
 constexpr int64_t kMaxLayeredBytes = 64ll * 1024 * 1024;
-
-// PremultipliedSrgbCode for every (alpha, value) pair: one lookup per channel
-// instead of a binary search per channel per pixel.
-const std::array<uint8_t, 65536>& PremultiplyTable() {
-    static const std::array<uint8_t, 65536> table = [] {
-        std::array<uint8_t, 65536> t{};
-        for (int a = 0; a < 256; ++a) {
-            for (int v = 0; v < 256; ++v) {
-                t[a * 256 + v] =
-                    PremultipliedSrgbCode(static_cast<uint8_t>(v), static_cast<uint8_t>(a));
-            }
-        }
-        return t;
-    }();
-    return table;
-}
 
 bool EnsureSurface(CanvasWindow& window, int32_t width, int32_t height) {
     CanvasLayeredSurface& s = window.layered;
@@ -91,7 +73,7 @@ void PresentLayered(CanvasWindow& window) {
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, width, height, kGlBgra, GL_UNSIGNED_BYTE, s.pixels);
 
-    const auto& premultiply = PremultiplyTable();
+    const auto& premultiply = PremultipliedSrgbTable();
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     for (size_t i = 0; i < count; ++i) {
         const uint32_t p = s.pixels[i];

@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include "host/core/dpi_scale.h"
 #include "host/core/event_stamp.h"
 
 namespace rava {
@@ -31,6 +32,17 @@ TEST(EventStamp, SequenceSaturatesInsteadOfOverflowing) {
     EXPECT_EQ(StampEvent(sequence, s, kEventWheel), std::numeric_limits<int64_t>::max());
     EXPECT_EQ(StampEvent(sequence, s, kEventWheel), std::numeric_limits<int64_t>::max());
     EXPECT_EQ(sequence, std::numeric_limits<int64_t>::max());
+}
+
+TEST(DpiScale, RoundsHalfUpAndSaturates) {
+    EXPECT_EQ(DpiScalePercent(96), 100);
+    EXPECT_EQ(DpiScalePercent(120), 125);
+    EXPECT_EQ(DpiScalePercent(144), 150);
+    EXPECT_EQ(DpiScalePercent(192), 200);
+    EXPECT_EQ(DpiScalePercent(97), 101);
+    EXPECT_EQ(DpiScalePercent(100), 104);
+    EXPECT_EQ(DpiScalePercent(0), 0);
+    EXPECT_EQ(DpiScalePercent(UINT32_MAX), INT32_MAX);
 }
 
 }  // namespace

@@ -72,5 +72,16 @@ TEST(PremultipliedSrgb, HalfAlphaPicksTheNearestCodeThenScales) {
     }
 }
 
+TEST(PremultipliedSrgb, LookupTableAgreesWithTheSearch) {
+    const auto& table = PremultipliedSrgbTable();
+    for (int a = 0; a < 256; ++a) {
+        for (int v = 0; v < 256; ++v) {
+            ASSERT_EQ(table[a * 256 + v],
+                      PremultipliedSrgbCode(static_cast<uint8_t>(v), static_cast<uint8_t>(a)))
+                << "v=" << v << " a=" << a;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace rava
