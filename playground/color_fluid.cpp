@@ -6,6 +6,7 @@
 
 #include <emmintrin.h>
 
+#include <bit>
 #include <cmath>
 #include <typeinfo>
 
@@ -38,6 +39,45 @@ inline Tap TapAt(float x, float y) {
 inline float Bilinear(const float* f, const Tap& t) {
     float s00 = f[t.k], s10 = f[t.k + 1], s01 = f[t.k + W], s11 = f[t.k + W + 1];
     return (s00 * (1.0f - t.fx) + s10 * t.fx) * (1.0f - t.fy) + (s01 * (1.0f - t.fx) + s11 * t.fx) * t.fy;
+}
+
+// Faded fields end up full of float subnormals, and arithmetic on those is
+// several times slower than on normal numbers. Flushing them to zero would
+// change results, so the hot cases are computed exactly without touching a
+// subnormal in the floating-point unit: a subnormal is m x 2^-149 with the
+// integer m in its bit pattern, and its product with a constant c is the
+// nearest (ties to even) multiple of 2^-149 to m x c, found exactly in
+// double precision as long as it stays below 2^24 units.
+constexpr uint32_t kMagnitudeMask = 0x7FFFFFFFu;
+constexpr uint32_t kSmallestNormalBits = 0x00800000u;
+
+inline bool IsZeroOrSubnormal(float v) { return (std::bit_cast<uint32_t>(v) & kMagnitudeMask) < kSmallestNormalBits; }
+inline bool IsZero(float v) { return (std::bit_cast<uint32_t>(v) & kMagnitudeMask) == 0; }
+
+inline float MulExact(float v, float c) {
+    uint32_t bits = std::bit_cast<uint32_t>(v);
+    uint32_t magnitude = bits & kMagnitudeMask;
+    if (magnitude == 0 || magnitude >= kSmallestNormalBits) return v * c;
+    double product = static_cast<double>(magnitude) * std::fabs(static_cast<double>(c));
+    if (!(product < 8388608.0)) return v * c;  // leaves the subnormal grid (or c is not finite)
+    // Adding and removing 2^52 rounds to an integer, ties to even.
+    double units = (product + 4503599627370496.0) - 4503599627370496.0;
+    uint32_t sign = (bits ^ std::bit_cast<uint32_t>(c)) & ~kMagnitudeMask;
+    return std::bit_cast<float>(sign | static_cast<uint32_t>(units));
+}
+
+// A cell whose velocity components are zero or subnormal traces back to
+// itself: j - v dt rounds to j exactly while |v dt| < 2^-26.
+inline bool TracesToItself(float vx, float vy, float dt) {
+    return IsZeroOrSubnormal(vx) && IsZeroOrSubnormal(vy) && std::fabs(dt) < 1e20f;
+}
+
+// Bilinear sample at the cell's own centre (fx = fy = 0): the weighted sum
+// collapses to the cell's value unless that is a zero, whose sign the full
+// sum decides.
+inline float SampleAtCell(const float* f, int32_t k) {
+    float v = f[k];
+    return IsZero(v) ? Bilinear(f, Tap{k, 0.0f, 0.0f}) : v;
 }
 
 inline float CentralDivergence(const float* vx, const float* vy, int32_t k) {
@@ -222,6 +262,11 @@ void ColorFluid::StepBatched(float dt) {
     for (int32_t i = 1; i < H - 1; ++i)
         for (int32_t j = 1; j < W - 1; ++j) {
             int32_t k = i * W + j;
+            if (TracesToItself(vx0[k], vy0[k], dt)) {
+                velocityX[k] = MulExact(SampleAtCell(vx0, k), kRetention);
+                velocityY[k] = MulExact(SampleAtCell(vy0, k), kRetention);
+                continue;
+            }
             Tap t = TapAt(static_cast<float>(j) - vx0[k] * dt, static_cast<float>(i) - vy0[k] * dt);
             velocityX[k] = Bilinear(vx0, t) * kRetention;
             velocityY[k] = Bilinear(vy0, t) * kRetention;
@@ -238,6 +283,12 @@ void ColorFluid::StepBatched(float dt) {
     for (int32_t i = 1; i < H - 1; ++i)
         for (int32_t j = 1; j < W - 1; ++j) {
             int32_t k = i * W + j;
+            if (TracesToItself(velocityX[k], velocityY[k], dt)) {
+                dyeRed[k] = MulExact(SampleAtCell(r0, k), fade);
+                dyeGreen[k] = MulExact(SampleAtCell(g0, k), fade);
+                dyeBlue[k] = MulExact(SampleAtCell(b0, k), fade);
+                continue;
+            }
             Tap t = TapAt(static_cast<float>(j) - velocityX[k] * dt, static_cast<float>(i) - velocityY[k] * dt);
             dyeRed[k] = Bilinear(r0, t) * fade;
             dyeGreen[k] = Bilinear(g0, t) * fade;

@@ -3,8 +3,11 @@
 // plain baseline solver.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "bench/playground/baseline_fluid.h"
 #include "playground/color_fluid.h"
@@ -154,6 +157,47 @@ TEST(ColorFluid, MatchesTheBaselineSolverBitForBit) {
     EXPECT_EQ(f.dyeRed, b.r);
     EXPECT_EQ(f.dyeGreen, b.g);
     EXPECT_EQ(f.dyeBlue, b.b);
+}
+
+// Long-faded fields hold float subnormals, signed zeros and a few normal
+// values side by side; the solver's subnormal shortcuts must not change a bit.
+TEST(ColorFluid, MatchesTheBaselineOnFadedSubnormalFields) {
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<uint32_t> mantissa(1, 0x007FFFFF);
+    std::uniform_int_distribution<int> kind(0, 9);
+    auto value = [&](bool allowNormal) {
+        int pick = kind(rng);
+        uint32_t sign = (pick & 1) ? 0x80000000u : 0u;
+        if (pick == 0) return std::bit_cast<float>(sign);                      // +0 or -0
+        if (pick == 9 && allowNormal) return std::bit_cast<float>(sign | 0x3E000000u | mantissa(rng));  // about 0.1
+        return std::bit_cast<float>(sign | (mantissa(rng) >> (pick % 4)));     // subnormal
+    };
+    for (float dt : {0.016f, 0.04f, 0.001f, 0.0f, -0.02f}) {
+        ColorFluid f;
+        baseline::Fluid b;
+        for (int k = 0; k < N; ++k) {
+            int i = k / W, j = k % W;
+            bool interior = i > 0 && i < H - 1 && j > 0 && j < W - 1;
+            // Velocity: subnormal on the left half, occasionally normal on the right.
+            f.velocityX[k] = b.vx[k] = interior ? value(j > 48) : 0.0f;
+            f.velocityY[k] = b.vy[k] = interior ? value(j > 48) : 0.0f;
+            f.dyeRed[k] = b.r[k] = interior ? value(true) : 0.0f;
+            f.dyeGreen[k] = b.g[k] = interior ? value(false) : 0.0f;
+            f.dyeBlue[k] = b.b[k] = interior ? value(true) : 0.0f;
+        }
+        for (int n = 0; n < 3; ++n) {
+            f.Step(dt);
+            b.Step(dt);
+        }
+        auto same = [](const std::vector<float>& x, const std::vector<float>& y) {
+            return std::memcmp(x.data(), y.data(), x.size() * sizeof(float)) == 0;
+        };
+        EXPECT_TRUE(same(f.velocityX, b.vx)) << dt;
+        EXPECT_TRUE(same(f.velocityY, b.vy)) << dt;
+        EXPECT_TRUE(same(f.dyeRed, b.r)) << dt;
+        EXPECT_TRUE(same(f.dyeGreen, b.g)) << dt;
+        EXPECT_TRUE(same(f.dyeBlue, b.b)) << dt;
+    }
 }
 
 // A subclass that only counts samples takes the one-at-a-time path through the
