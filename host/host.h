@@ -37,23 +37,21 @@ void EndFrame();
 
 // ---- Drawing primitives (client pixels, origin top left, y down) --------
 
-void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green,
-                  int32_t blue);
-void DrawRoundedRectRgba(float x, float y, float width, float height, float radius,
-                         int32_t red, int32_t green, int32_t blue);
+void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue);
+void DrawRoundedRectRgba(float x, float y, float width, float height, float radius, int32_t red, int32_t green,
+                         int32_t blue);
 
 // Font slots 0..9: 12, 12 bold, 13, 13 bold, 15, 15 bold, 20, 20 bold, 28, 28 bold px.
 // y is the top of the text line. Non-ASCII characters draw as "?".
-void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red,
-              int32_t green, int32_t blue);
+void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red, int32_t green, int32_t blue);
 // Size code: up to 249 -> 15 px, exactly 330 -> 28 px, otherwise 20 px (bold when available).
-void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red,
-                    int32_t green, int32_t blue);
+void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red, int32_t green,
+                    int32_t blue);
 
 // Pixels are 0xAARRGGBB (bytes B, G, R, A), row 0 at the top, width x height of
 // them exactly (otherwise nothing is drawn); stretched with nearest sampling.
-void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t height,
-                     float destX, float destY, float destWidth, float destHeight);
+void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t height, float destX, float destY,
+                     float destWidth, float destHeight);
 
 // ---- Input queries ------------------------------------------------------
 // Names are matched after ASCII lower-casing. Every query answers false (or

@@ -26,8 +26,7 @@ void BM_PremultiplySearch(benchmark::State& state) {
         pixels = source;
         for (uint32_t& p : pixels) {
             const auto a = static_cast<uint8_t>(p >> 24);
-            p = (p & 0xFF000000u) |
-                (uint32_t{rava::PremultipliedSrgbCode(static_cast<uint8_t>(p >> 16), a)} << 16) |
+            p = (p & 0xFF000000u) | (uint32_t{rava::PremultipliedSrgbCode(static_cast<uint8_t>(p >> 16), a)} << 16) |
                 (uint32_t{rava::PremultipliedSrgbCode(static_cast<uint8_t>(p >> 8), a)} << 8) |
                 rava::PremultipliedSrgbCode(static_cast<uint8_t>(p), a);
         }
@@ -44,8 +43,8 @@ void BM_PremultiplyTable(benchmark::State& state) {
         pixels = source;
         for (uint32_t& p : pixels) {
             const uint8_t* row = &table[(p >> 24) * 256];
-            p = (p & 0xFF000000u) | (uint32_t{row[(p >> 16) & 0xFF]} << 16) |
-                (uint32_t{row[(p >> 8) & 0xFF]} << 8) | row[p & 0xFF];
+            p = (p & 0xFF000000u) | (uint32_t{row[(p >> 16) & 0xFF]} << 16) | (uint32_t{row[(p >> 8) & 0xFF]} << 8) |
+                row[p & 0xFF];
         }
         benchmark::DoNotOptimize(pixels.data());
     }

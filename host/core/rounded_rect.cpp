@@ -14,8 +14,7 @@ std::array<UnitVector, 36> BuildUnitVectors() {
         for (int j = 0; j < 9; ++j) {
             const double degrees = (arc * 8 + j) * 11.25;
             const double radians = degrees * kPi / 180.0;
-            table[arc * 9 + j] = {static_cast<float>(std::sin(radians)),
-                                  static_cast<float>(std::cos(radians))};
+            table[arc * 9 + j] = {static_cast<float>(std::sin(radians)), static_cast<float>(std::cos(radians))};
         }
     }
     return table;

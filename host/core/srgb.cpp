@@ -59,8 +59,7 @@ const std::array<uint8_t, 65536>& PremultipliedSrgbTable() {
         std::array<uint8_t, 65536> t{};
         for (int a = 0; a < 256; ++a) {
             for (int v = 0; v < 256; ++v) {
-                t[a * 256 + v] =
-                    PremultipliedSrgbCode(static_cast<uint8_t>(v), static_cast<uint8_t>(a));
+                t[a * 256 + v] = PremultipliedSrgbCode(static_cast<uint8_t>(v), static_cast<uint8_t>(a));
             }
         }
         return t;

@@ -28,8 +28,7 @@ size_t NonPrintableSkip(std::string_view text, size_t pos) {
         return 3;
     }
     if (lead >= 0xF0 && lead <= 0xF4) {
-        if (!IsContinuation(text, pos + 1) || !IsContinuation(text, pos + 2) ||
-            !IsContinuation(text, pos + 3)) {
+        if (!IsContinuation(text, pos + 1) || !IsContinuation(text, pos + 2) || !IsContinuation(text, pos + 3)) {
             return 1;
         }
         const auto second = static_cast<uint8_t>(text[pos + 1]);

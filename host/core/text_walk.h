@@ -10,8 +10,8 @@
 namespace rava {
 
 struct TextPiece {
-    size_t offset = 0;  // first byte in the text
-    size_t length = 0;  // bytes covered (run length, or the skipped sequence)
+    size_t offset = 0;         // first byte in the text
+    size_t length = 0;         // bytes covered (run length, or the skipped sequence)
     bool placeholder = false;  // draw one "?" instead of the bytes
 };
 

@@ -22,15 +22,14 @@ void Quad(float x, float y, float width, float height) {
     glEnd();
 }
 
-void DrawPlainRect(float x, float y, float width, float height, int32_t red, int32_t green,
-                   int32_t blue) {
+void DrawPlainRect(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
     SetCanvasColor(red, green, blue);
     // A negative width collapses to zero; a negative height draws upwards from y.
     Quad(x, y, width < 0.0f ? 0.0f : width, height);
 }
 
-void DrawTextWithSlot(const CanvasWindow& window, std::string_view text, float x, float y,
-                      int32_t slot, int32_t red, int32_t green, int32_t blue) {
+void DrawTextWithSlot(const CanvasWindow& window, std::string_view text, float x, float y, int32_t slot, int32_t red,
+                      int32_t green, int32_t blue) {
     const int32_t offset = BaselineOffsetForSlot(slot);
     if (offset < 0) return;
     const GLuint base = window.fonts[slot].listBase;
@@ -44,8 +43,7 @@ void DrawTextWithSlot(const CanvasWindow& window, std::string_view text, float x
         if (piece.placeholder) {
             glCallLists(1, GL_UNSIGNED_BYTE, &kPlaceholder);
         } else {
-            glCallLists(static_cast<GLsizei>(piece.length), GL_UNSIGNED_BYTE,
-                        text.data() + piece.offset);
+            glCallLists(static_cast<GLsizei>(piece.length), GL_UNSIGNED_BYTE, text.data() + piece.offset);
         }
     }
 }
@@ -59,14 +57,13 @@ void SetNearestClamp() {
 
 }  // namespace
 
-void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green,
-                  int32_t blue) {
+void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
     RequireOpenWindow("DrawRectRgba");
     DrawPlainRect(x, y, width, height, red, green, blue);
 }
 
-void DrawRoundedRectRgba(float x, float y, float width, float height, float radius,
-                         int32_t red, int32_t green, int32_t blue) {
+void DrawRoundedRectRgba(float x, float y, float width, float height, float radius, int32_t red, int32_t green,
+                         int32_t blue) {
     RequireOpenWindow("DrawRoundedRectRgba");
     if (!(width > 0.0f)) return;
     if (RoundedRectIsPlain(width, height, radius)) {
@@ -80,28 +77,25 @@ void DrawRoundedRectRgba(float x, float y, float width, float height, float radi
     glEnd();
 }
 
-void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red,
-              int32_t green, int32_t blue) {
+void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red, int32_t green, int32_t blue) {
     const CanvasWindow& window = RequireOpenWindow("DrawText");
     DrawTextWithSlot(window, text, x, y, fontSlot, red, green, blue);
 }
 
-void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red,
-                    int32_t green, int32_t blue) {
+void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red, int32_t green,
+                    int32_t blue) {
     const CanvasWindow& window = RequireOpenWindow("DrawTextStyled");
     const FontPair pair = FontPairForSizeCode(sizeCode);
     const CanvasFontSlot& bold = window.fonts[pair.boldSlot];
-    const int32_t slot =
-        (bold.listBase != 0 && bold.font != nullptr) ? pair.boldSlot : pair.regularSlot;
+    const int32_t slot = (bold.listBase != 0 && bold.font != nullptr) ? pair.boldSlot : pair.regularSlot;
     DrawTextWithSlot(window, text, x, y, slot, red, green, blue);
 }
 
-void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t height,
-                     float destX, float destY, float destWidth, float destHeight) {
+void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t height, float destX, float destY,
+                     float destWidth, float destHeight) {
     const CanvasWindow& window = RequireOpenWindow("DrawPixelsBgra8");
     if (width <= 0 || height <= 0) return;
-    if (static_cast<uint64_t>(pixels.size()) !=
-        static_cast<uint64_t>(width) * static_cast<uint64_t>(height)) {
+    if (static_cast<uint64_t>(pixels.size()) != static_cast<uint64_t>(width) * static_cast<uint64_t>(height)) {
         return;
     }
     std::vector<uint8_t> bytes(pixels.size() * 4);
@@ -119,8 +113,7 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     SetNearestClamp();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const GLint internalFormat = window.srgbOutput ? static_cast<GLint>(kGlSrgb8Alpha8) : GL_RGBA;
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, kGlBgra, GL_UNSIGNED_BYTE,
-                 bytes.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, kGlBgra, GL_UNSIGNED_BYTE, bytes.data());
     SetNearestClamp();
     glEnable(GL_TEXTURE_2D);
     SetCanvasColor(255, 255, 255);

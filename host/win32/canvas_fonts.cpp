@@ -51,9 +51,9 @@ GLuint MakeGlyphLists(HDC dc, HFONT font) {
 void CreateCanvasFonts(CanvasWindow& window) {
     const auto& specs = CanvasFontSlotSpecs();
     for (int i = 0; i < kFontSlotCount; ++i) {
-        HFONT font = CreateFontA(-specs[i].pixelSize, 0, 0, 0, specs[i].weight, FALSE, FALSE,
-                                 FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Segoe UI");
+        HFONT font =
+            CreateFontA(-specs[i].pixelSize, 0, 0, 0, specs[i].weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Segoe UI");
         window.fonts[i].font = font;
         window.fonts[i].listBase = MakeGlyphLists(window.dc, font);
     }

@@ -34,8 +34,7 @@ void SetBlending(const CanvasWindow& window) {
         // Alpha must accumulate as coverage so the layered copy sees real transparency.
         PROC proc = wglGetProcAddress("glBlendFuncSeparate");
         if (IsUsableProcAddress(proc)) {
-            ProcAs<BlendFuncSeparate>(proc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE,
-                                            GL_ONE_MINUS_SRC_ALPHA);
+            ProcAs<BlendFuncSeparate>(proc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
             return;
         }
     }
@@ -80,8 +79,7 @@ void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     ResetClippingState();
     SetBlending(window);
     glClearStencil(0);
-    glClearColor(ClearChannel(window, red), ClearChannel(window, green),
-                 ClearChannel(window, blue), 1.0f);
+    glClearColor(ClearChannel(window, red), ClearChannel(window, green), ClearChannel(window, blue), 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
@@ -103,8 +101,7 @@ void EndFrame() {
 }
 
 void RepaintCanvasBackground(CanvasWindow& window) {
-    if (window.dc == nullptr || window.glrc == nullptr || window.width <= 0 ||
-        window.height <= 0) {
+    if (window.dc == nullptr || window.glrc == nullptr || window.width <= 0 || window.height <= 0) {
         return;
     }
     wglMakeCurrent(window.dc, window.glrc);

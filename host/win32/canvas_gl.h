@@ -2,9 +2,8 @@
 // GL state helpers shared by frames, drawing and background repaint.
 #pragma once
 
-#include <windows.h>
-
 #include <GL/gl.h>
+#include <windows.h>
 
 #include <cstdint>
 

@@ -77,8 +77,7 @@ void RefreshDpiAndMonitor(CanvasWindow& window) {
 
 void PumpWindowMessages() {
     MSG msg;
-    for (int dispatched = 0; dispatched < 32 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
-         ++dispatched) {
+    for (int dispatched = 0; dispatched < 32 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++dispatched) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -87,11 +86,11 @@ void PumpWindowMessages() {
 CanvasWindow& RequireOpenWindow(std::string_view operation) {
     PumpWindowMessages();
     CanvasWindow* window = ResolveCurrentWindow();
-    const bool usable = window != nullptr && window->open && window->hwnd != nullptr &&
-                        window->dc != nullptr && window->glrc != nullptr;
+    const bool usable = window != nullptr && window->open && window->hwnd != nullptr && window->dc != nullptr &&
+                        window->glrc != nullptr;
     if (!usable) {
-        CheckCanvasCondition(false, std::string("window/canvas runtime window is not open for ") +
-                                        std::string(operation));
+        CheckCanvasCondition(false,
+                             std::string("window/canvas runtime window is not open for ") + std::string(operation));
     }
     wglMakeCurrent(window->dc, window->glrc);
     return *window;
@@ -141,11 +140,8 @@ void DestroyAllCanvasWindows() {
     CanvasWindowRegistry& registry = CanvasRegistry();
     const auto all = SortedIds([](const CanvasWindow&, int32_t) { return true; }, 0);
     for (int32_t id : all) {
-        const auto owned = SortedIds(
-            [](const CanvasWindow& w, int32_t owner) {
-                return w.ownerId == owner && w.hwnd != nullptr;
-            },
-            id);
+        const auto owned =
+            SortedIds([](const CanvasWindow& w, int32_t owner) { return w.ownerId == owner && w.hwnd != nullptr; }, id);
         for (int32_t child : owned) {
             if (CanvasWindow* w = FindCanvasWindowById(child)) DestroyCanvasWindow(*w);
         }

@@ -24,8 +24,7 @@ inline constexpr size_t kTextInputMaxBytes = 512;
 inline constexpr int kCanvasFontSlotCount = 10;
 
 inline constexpr wchar_t kCanvasWindowClass[] = L"rava_window_input_canvas_window";
-inline constexpr wchar_t kCanvasTranslucentWindowClass[] =
-    L"rava_window_input_canvas_translucent_window";
+inline constexpr wchar_t kCanvasTranslucentWindowClass[] = L"rava_window_input_canvas_translucent_window";
 
 // A GDI font and the base of its 96 glyph display lists (0 = no lists).
 struct CanvasFontSlot {
@@ -79,7 +78,7 @@ struct CanvasTextInput {
     std::string committed;  // UTF-8, at most kTextInputMaxBytes
     int64_t changeCounter = 0;
     uint16_t pendingHighSurrogate = 0;  // 0 = none
-    std::string composition;  // UTF-8
+    std::string composition;            // UTF-8
     bool composing = false;
     int64_t compositionCounter = 0;
     // IME caret rectangle; x, y = -1 and height 0 keep the system positions.
@@ -159,7 +158,7 @@ struct CanvasWindow {
     bool customChrome = true;
 
     // display
-    int32_t dpiScale = 100;  // percent
+    int32_t dpiScale = 100;    // percent
     int32_t monitorIndex = 1;  // 1-based into the registry's monitor list, 0 = none
 
     // recorded input (written by the window procedure, read by the queries)
@@ -190,7 +189,7 @@ struct CanvasClipboardState {
     int64_t changeCounter = 0;
     int64_t renderCount = 0;
     int64_t releaseCountClipboard = 0;  // on WM_DESTROYCLIPBOARD
-    int64_t releaseCountWindow = 0;  // on window destruction
+    int64_t releaseCountWindow = 0;     // on window destruction
     uint64_t pendingSize = 0;
 };
 
@@ -240,7 +239,7 @@ struct CanvasResourceCounters {
 
 // Frame status shared by all windows.
 struct CanvasFrameStatus {
-    std::atomic<uint64_t> flags{0};  // EndFrame sets bit 2
+    std::atomic<uint64_t> flags{0};        // EndFrame sets bit 2
     std::atomic<uint64_t> endedFrames{0};  // stops at the largest value
 };
 

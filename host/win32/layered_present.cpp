@@ -79,8 +79,8 @@ void PresentLayered(CanvasWindow& window) {
         const uint32_t p = s.pixels[i];
         const uint32_t alpha = p >> 24;
         const uint8_t* row = &premultiply[alpha * 256];
-        s.pixels[i] = (alpha << 24) | (uint32_t{row[(p >> 16) & 0xFF]} << 16) |
-                      (uint32_t{row[(p >> 8) & 0xFF]} << 8) | uint32_t{row[p & 0xFF]};
+        s.pixels[i] = (alpha << 24) | (uint32_t{row[(p >> 16) & 0xFF]} << 16) | (uint32_t{row[(p >> 8) & 0xFF]} << 8) |
+                      uint32_t{row[p & 0xFF]};
     }
     s.lastCornerPixel = s.pixels[static_cast<size_t>(height - 1) * static_cast<size_t>(width)];
 
@@ -91,8 +91,8 @@ void PresentLayered(CanvasWindow& window) {
     POINT source = {0, 0};
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     HDC screen = GetDC(nullptr);
-    const BOOL updated = UpdateLayeredWindow(window.hwnd, screen, &position, &size, s.memoryDc,
-                                             &source, 0, &blend, ULW_ALPHA);
+    const BOOL updated =
+        UpdateLayeredWindow(window.hwnd, screen, &position, &size, s.memoryDc, &source, 0, &blend, ULW_ALPHA);
     ReleaseDC(nullptr, screen);
     if (updated == 1) {
         ++s.presentCount;

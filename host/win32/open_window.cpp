@@ -3,6 +3,11 @@
 // context, sRGB decision, touch/session registration, title-bar colours,
 // fonts. A failed step releases what was acquired and raises; the registry
 // is left unchanged and the failed window takes no id.
+#include <windows.h>
+// The shell and session headers need windows.h first.
+#include <shellapi.h>
+#include <wtsapi32.h>
+
 #include <exception>
 #include <memory>
 #include <string>
@@ -15,9 +20,6 @@
 #include "host/win32/pixel_format.h"
 #include "host/win32/window_proc.h"
 #include "runtime/runtime.h"
-
-#include <shellapi.h>
-#include <wtsapi32.h>
 
 namespace rava {
 
@@ -72,8 +74,7 @@ void ApplyDarkTitleBar(HWND hwnd) {
     HMODULE dwm = LoadLibraryA("dwmapi.dll");
     if (dwm == nullptr) return;
     using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-    auto set = reinterpret_cast<SetAttribute>(
-        reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")));
+    auto set = reinterpret_cast<SetAttribute>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")));
     if (set != nullptr) {
         const DWORD on = 1;
         const DWORD caption = 0x00181412;
@@ -109,12 +110,11 @@ void OpenWindow(std::string_view title, const CanvasOpenOptions& options) {
 
     HWND hwnd = nullptr;
     if (!CanvasFaultInjected(kFaultCreateWindow)) {
-        hwnd = CreateWindowExW(
-            exStyle, options.translucent ? kCanvasTranslucentWindowClass : kCanvasWindowClass,
-            reinterpret_cast<const wchar_t*>(wideTitle.c_str()), style,
-            options.translucent ? 0 : CW_USEDEFAULT, options.translucent ? 0 : CW_USEDEFAULT,
-            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-            GetModuleHandleW(nullptr), nullptr);
+        hwnd = CreateWindowExW(exStyle, options.translucent ? kCanvasTranslucentWindowClass : kCanvasWindowClass,
+                               reinterpret_cast<const wchar_t*>(wideTitle.c_str()), style,
+                               options.translucent ? 0 : CW_USEDEFAULT, options.translucent ? 0 : CW_USEDEFAULT,
+                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
     }
     CheckCanvasCondition(hwnd != nullptr, "failed to create window/canvas window");
     DragAcceptFiles(hwnd, TRUE);
@@ -126,9 +126,8 @@ void OpenWindow(std::string_view title, const CanvasOpenOptions& options) {
     const int arbFormat = NegotiateArbPixelFormat(dc);
     int format = 0;
     if (arbFormat > 0) {
-        const int described = CanvasFaultInjected(kFaultDescribeFormat)
-                                  ? 0
-                                  : DescribePixelFormat(dc, arbFormat, sizeof(pfd), &pfd);
+        const int described =
+            CanvasFaultInjected(kFaultDescribeFormat) ? 0 : DescribePixelFormat(dc, arbFormat, sizeof(pfd), &pfd);
         if (described == 0) {
             FailOpen(hwnd, dc, "failed to describe strict sRGB window/canvas pixel format");
         }
@@ -142,15 +141,13 @@ void OpenWindow(std::string_view title, const CanvasOpenOptions& options) {
     }
 
     HGLRC glrc = CanvasFaultInjected(kFaultCreateContext) ? nullptr : wglCreateContext(dc);
-    if (glrc != nullptr &&
-        (CanvasFaultInjected(kFaultMakeCurrent) || wglMakeCurrent(dc, glrc) != 1)) {
+    if (glrc != nullptr && (CanvasFaultInjected(kFaultMakeCurrent) || wglMakeCurrent(dc, glrc) != 1)) {
         wglDeleteContext(glrc);
         glrc = nullptr;
     }
     if (glrc == nullptr) FailOpen(hwnd, dc, "failed to activate window/canvas OpenGL context");
 
-    const bool strictSrgb = arbFormat > 0 && GetPixelFormat(dc) == arbFormat &&
-                            IsStrictSrgbPixelFormat(dc, arbFormat);
+    const bool strictSrgb = arbFormat > 0 && GetPixelFormat(dc) == arbFormat && IsStrictSrgbPixelFormat(dc, arbFormat);
     const bool srgbOutput = strictSrgb && DecideSrgbOutput();
 
     RegisterTouchWindow(hwnd, 0);
@@ -217,8 +214,6 @@ void RegisterCanvasWindowClasses() {
 
 void OpenCanvasWindow(std::string_view title) { OpenWindow(title, CanvasOpenOptions{}); }
 
-void OpenCanvasWindow(std::string_view title, const CanvasOpenOptions& options) {
-    OpenWindow(title, options);
-}
+void OpenCanvasWindow(std::string_view title, const CanvasOpenOptions& options) { OpenWindow(title, options); }
 
 }  // namespace rava

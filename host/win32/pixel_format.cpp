@@ -58,17 +58,17 @@ bool IsStrictSrgbPixelFormat(HDC dc, int format) {
     auto getAttribs = ProcAs<GetPixelFormatAttribivArb>(proc);
     int values[12] = {};
     if (getAttribs(dc, format, 0, 12, kAttributeNames, values) != 1) return false;
-    return values[0] != 0 && values[1] != 0 && values[2] != 0 && values[3] == kTypeRgba &&
-           values[4] >= 24 && values[5] >= 8 && values[6] >= 8 && values[7] >= 8 &&
-           values[8] >= 8 && values[9] >= 24 && values[10] >= 8 && values[11] != 0;
+    return values[0] != 0 && values[1] != 0 && values[2] != 0 && values[3] == kTypeRgba && values[4] >= 24 &&
+           values[5] >= 8 && values[6] >= 8 && values[7] >= 8 && values[8] >= 8 && values[9] >= 24 && values[10] >= 8 &&
+           values[11] != 0;
 }
 
 int NegotiateArbPixelFormat(HDC windowDc) {
     HDC previousDc = wglGetCurrentDC();
     HGLRC previousRc = wglGetCurrentContext();
 
-    HWND probe = CreateWindowExW(0, kCanvasWindowClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND probe = CreateWindowExW(0, kCanvasWindowClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     if (probe == nullptr) return 0;
     HDC probeDc = GetDC(probe);
     if (probeDc == nullptr) {
@@ -89,14 +89,35 @@ int NegotiateArbPixelFormat(HDC windowDc) {
         PROC proc = wglGetProcAddress("wglChoosePixelFormatARB");
         if (IsUsableProcAddress(proc) && !CanvasFaultInjected(kFaultNoArbExtension)) {
             auto choose = ProcAs<ChoosePixelFormatArb>(proc);
-            const int attributes[] = {kDrawToWindow, 1,  kSupportOpenGl, 1, kDoubleBuffer, 1,
-                                      kPixelType, kTypeRgba, kColorBits, 24, kRedBits, 8,
-                                      kGreenBits, 8, kBlueBits, 8, kAlphaBits, 8,
-                                      kDepthBits, 24, kStencilBits, 8, kSrgbCapable, 1, 0};
+            const int attributes[] = {kDrawToWindow,
+                                      1,
+                                      kSupportOpenGl,
+                                      1,
+                                      kDoubleBuffer,
+                                      1,
+                                      kPixelType,
+                                      kTypeRgba,
+                                      kColorBits,
+                                      24,
+                                      kRedBits,
+                                      8,
+                                      kGreenBits,
+                                      8,
+                                      kBlueBits,
+                                      8,
+                                      kAlphaBits,
+                                      8,
+                                      kDepthBits,
+                                      24,
+                                      kStencilBits,
+                                      8,
+                                      kSrgbCapable,
+                                      1,
+                                      0};
             int chosen = 0;
             UINT count = 0;
-            if (choose(windowDc, attributes, nullptr, 1, &chosen, &count) == 1 && count >= 1 &&
-                chosen > 0 && IsStrictSrgbPixelFormat(windowDc, chosen)) {
+            if (choose(windowDc, attributes, nullptr, 1, &chosen, &count) == 1 && count >= 1 && chosen > 0 &&
+                IsStrictSrgbPixelFormat(windowDc, chosen)) {
                 format = chosen;
             }
         }

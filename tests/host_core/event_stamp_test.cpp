@@ -1,10 +1,11 @@
 // Event stamping.
+#include "host/core/event_stamp.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
 
 #include "host/core/dpi_scale.h"
-#include "host/core/event_stamp.h"
 
 namespace rava {
 namespace {

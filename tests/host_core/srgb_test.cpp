@@ -1,9 +1,9 @@
 // sRGB table and premultiplied quantiser.
+#include "host/core/srgb.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "host/core/srgb.h"
 
 namespace rava {
 namespace {
@@ -65,8 +65,7 @@ TEST(PremultipliedSrgb, HalfAlphaPicksTheNearestCodeThenScales) {
                 // Strictly nearer wins, so an exact tie keeps the lower code.
                 if (std::fabs(d - table[s]) < std::fabs(d - table[best])) best = s;
             }
-            EXPECT_EQ(PremultipliedSrgbCode(static_cast<uint8_t>(v), static_cast<uint8_t>(a)),
-                      (a * best + 127) / 255)
+            EXPECT_EQ(PremultipliedSrgbCode(static_cast<uint8_t>(v), static_cast<uint8_t>(a)), (a * best + 127) / 255)
                 << "v=" << v << " a=" << a;
         }
     }
@@ -76,8 +75,7 @@ TEST(PremultipliedSrgb, LookupTableAgreesWithTheSearch) {
     const auto& table = PremultipliedSrgbTable();
     for (int a = 0; a < 256; ++a) {
         for (int v = 0; v < 256; ++v) {
-            ASSERT_EQ(table[a * 256 + v],
-                      PremultipliedSrgbCode(static_cast<uint8_t>(v), static_cast<uint8_t>(a)))
+            ASSERT_EQ(table[a * 256 + v], PremultipliedSrgbCode(static_cast<uint8_t>(v), static_cast<uint8_t>(a)))
                 << "v=" << v << " a=" << a;
         }
     }

@@ -27,10 +27,10 @@ TEST(TextWalk, NonAsciiCharacterBecomesOnePlaceholderBetweenRuns) {
 }
 
 TEST(TextWalk, WellFormedSequencesSkipWhole) {
-    EXPECT_EQ(Glyphs("\xE2\x82\xAC"), "?|");          // euro sign
+    EXPECT_EQ(Glyphs("\xE2\x82\xAC"), "?|");         // euro sign
     EXPECT_EQ(Glyphs("\xF0\x9F\x98\x80!"), "?|!|");  // astral character
-    EXPECT_EQ(Glyphs("\xEF\xBF\xBF"), "?|");          // U+FFFF is well-formed
-    EXPECT_EQ(Glyphs("\xF4\x8F\xBF\xBF"), "?|");      // U+10FFFF
+    EXPECT_EQ(Glyphs("\xEF\xBF\xBF"), "?|");         // U+FFFF is well-formed
+    EXPECT_EQ(Glyphs("\xF4\x8F\xBF\xBF"), "?|");     // U+10FFFF
 }
 
 TEST(TextWalk, MalformedBytesEachBecomeOnePlaceholder) {
@@ -40,8 +40,10 @@ TEST(TextWalk, MalformedBytesEachBecomeOnePlaceholder) {
     EXPECT_EQ(Glyphs("\xF0\x80\x80\x80"), "?|?|?|?|");  // overlong 4-byte
     EXPECT_EQ(Glyphs("\xF4\x90\x80\x80"), "?|?|?|?|");  // above U+10FFFF
     EXPECT_EQ(Glyphs("a\xE2\x82"), "a|?|?|");           // truncated at the end
-    EXPECT_EQ(Glyphs("\xC3" "A"), "?|A|");              // lead without continuation
-    EXPECT_EQ(Glyphs("\x7F\t\n"), "?|?|?|");            // control bytes and DEL
+    EXPECT_EQ(Glyphs("\xC3"
+                     "A"),
+              "?|A|");                        // lead without continuation
+    EXPECT_EQ(Glyphs("\x7F\t\n"), "?|?|?|");  // control bytes and DEL
     EXPECT_EQ(Glyphs(std::string_view("a\0b", 3)), "a|?|b|");
 }
 
@@ -62,8 +64,8 @@ TEST(Utf, StrictDecodingAcceptsValidAndRejectsInvalid) {
     EXPECT_EQ(out, std::u16string(u"h\u00E9\U0001F600"));
     ASSERT_TRUE(Utf8ToUtf16Strict("", out));
     EXPECT_TRUE(out.empty());
-    for (const char* bad : {"\xFF", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ab\xE2\x82",
-                            "\x80", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xF5\x80\x80\x80"}) {
+    for (const char* bad : {"\xFF", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ab\xE2\x82", "\x80",
+                            "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xF5\x80\x80\x80"}) {
         out = u"stale";
         EXPECT_FALSE(Utf8ToUtf16Strict(bad, out)) << bad;
         EXPECT_TRUE(out.empty());

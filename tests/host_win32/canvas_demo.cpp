@@ -20,8 +20,7 @@ std::vector<uint32_t> QuadrantBlock() {
         for (int x = 0; x < 96; ++x) {
             const bool right = x >= 48;
             const bool bottom = y >= 32;
-            uint32_t c = !bottom ? (right ? 0x00F03C28u : 0x0032C864u)
-                                 : (right ? 0x00E6D232u : 0x00286EF0u);
+            uint32_t c = !bottom ? (right ? 0x00F03C28u : 0x0032C864u) : (right ? 0x00E6D232u : 0x00286EF0u);
             block[y * 96 + x] = 0xFF000000u | c;
         }
     }
@@ -52,8 +51,7 @@ int main(int argc, char** argv) {
         options.translucent = argc > 2 && std::string(argv[2]) == "translucent";
         rava::OpenCanvasWindow("canvas demo", options);
         const std::vector<uint32_t> block = QuadrantBlock();
-        const rava::CanvasWindow* window =
-            rava::FindCanvasWindowById(rava::CanvasRegistry().currentId);
+        const rava::CanvasWindow* window = rava::FindCanvasWindowById(rava::CanvasRegistry().currentId);
         bool announced = false;
         for (int frame = 0; frame < 1200 && rava::CurrentCanvasWindowOpen(); ++frame) {
             DrawDemoFrame(block);

@@ -2,9 +2,8 @@
 // current window's back buffer and checking the host's raised messages.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>

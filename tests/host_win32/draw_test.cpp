@@ -2,11 +2,9 @@
 // the back buffer with glReadPixels. Covers the sRGB window, a window forced
 // onto the legacy format, fonts without display lists, and translucent
 // windows presented through UpdateLayeredWindow.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <string>
@@ -110,9 +108,9 @@ TEST(CanvasDraw, RoundedRectanglesCutTheirCornersUnlessTheRadiusIsTiny) {
     BeginFrame(17, 27, 34);
     const Rgb fill{60, 180, 140};
     DrawRoundedRectRgba(200, 100, 100, 44, 10, fill.r, fill.g, fill.b);
-    EXPECT_EQ(BackPixel(250, 122), fill);  // centre
-    EXPECT_EQ(BackPixel(250, 100), fill);  // straight top edge
-    EXPECT_EQ(BackPixel(200, 122), fill);  // straight left edge
+    EXPECT_EQ(BackPixel(250, 122), fill);         // centre
+    EXPECT_EQ(BackPixel(250, 100), fill);         // straight top edge
+    EXPECT_EQ(BackPixel(200, 122), fill);         // straight left edge
     EXPECT_EQ(BackPixel(200, 100), kBackground);  // corners are cut
     EXPECT_EQ(BackPixel(299, 100), kBackground);
     EXPECT_EQ(BackPixel(200, 143), kBackground);
@@ -133,8 +131,7 @@ TEST(CanvasDraw, RoundedRectanglesCutTheirCornersUnlessTheRadiusIsTiny) {
     EXPECT_EQ(BackPixel(500, 122), fill);
     EXPECT_EQ(BackPixel(511, 122), fill);
     EXPECT_EQ(BackPixel(500, 100), kBackground);
-    EXPECT_EQ(CountDifferent(480, 80, 530, 160, kBackground),
-              CountDifferent(500, 100, 512, 144, kBackground));
+    EXPECT_EQ(CountDifferent(480, 80, 530, 160, kBackground), CountDifferent(500, 100, 512, 144, kBackground));
 
     // A width of 0 or less draws nothing.
     DrawRoundedRectRgba(600, 100, 0, 44, 10, 255, 255, 255);
@@ -206,8 +203,7 @@ TEST(CanvasDraw, TextWithoutDisplayListsOrWithABadSlotDrawsNothing) {
     w.fonts[5].listBase = 0;
     const std::string fallback = TextPixels("Hg", 150);
     w.fonts[5].listBase = bold;
-    const std::string regularText =
-        AreaPixels([] { DrawText("Hg", 20, 300, 4, 255, 255, 255); });
+    const std::string regularText = AreaPixels([] { DrawText("Hg", 20, 300, 4, 255, 255, 255); });
     EXPECT_EQ(fallback, regularText);
     EXPECT_NE(boldText, regularText);
     EXPECT_EQ(boldText, AreaPixels([] { DrawText("Hg", 20, 300, 5, 255, 255, 255); }));

@@ -1,11 +1,9 @@
 // Opening, guarding and tearing down real canvas windows under one process.
 // The tests run in order: nothing is open at first, the 16-window budget is
 // spent last.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -49,8 +47,8 @@ CanvasWindow& Current() {
 
 bool CountersAreZero() {
     const CanvasResourceCounters& c = CanvasCounters();
-    return c.cache1Textures == 0 && c.cache2Textures == 0 && c.singleTextures == 0 &&
-           c.layeredDibs == 0 && c.layeredDibBytes == 0;
+    return c.cache1Textures == 0 && c.cache2Textures == 0 && c.singleTextures == 0 && c.layeredDibs == 0 &&
+           c.layeredDibBytes == 0;
 }
 
 TEST(CanvasHost, EveryGuardedOperationRaisesBeforeAnyWindowIsOpen) {
@@ -89,19 +87,16 @@ TEST(CanvasHost, EachOpeningFailureRaisesItsMessageAndLeavesNothingBehind) {
         {kFaultCreateWindow, "failed to create window/canvas window"},
         {kFaultGetDc, "failed to acquire window/canvas device context"},
         {kFaultDescribeFormat, "failed to describe strict sRGB window/canvas pixel format"},
-        {kFaultNoArbExtension | kFaultChooseFormat,
-         "failed to configure window/canvas OpenGL pixel format"},
+        {kFaultNoArbExtension | kFaultChooseFormat, "failed to configure window/canvas OpenGL pixel format"},
         {kFaultSetFormat, "failed to configure window/canvas OpenGL pixel format"},
-        {kFaultNoArbExtension | kFaultSetFormat,
-         "failed to configure window/canvas OpenGL pixel format"},
+        {kFaultNoArbExtension | kFaultSetFormat, "failed to configure window/canvas OpenGL pixel format"},
         {kFaultCreateContext, "failed to activate window/canvas OpenGL context"},
         {kFaultMakeCurrent, "failed to activate window/canvas OpenGL context"},
     };
     const int windowsBefore = ThreadWindowCount();
     for (const Case& c : cases) {
         SetCanvasFaultsForTesting(c.faults);
-        EXPECT_EQ(RaisedMessage([] { OpenCanvasWindow(kTitle); }),
-                  std::string("window.canvas: ") + c.message)
+        EXPECT_EQ(RaisedMessage([] { OpenCanvasWindow(kTitle); }), std::string("window.canvas: ") + c.message)
             << c.faults;
         SetCanvasFaultsForTesting(kFaultNone);
         PumpWindowMessages();
@@ -284,8 +279,7 @@ TEST(CanvasHost, AfterSixteenWindowsAFurtherOpenDoesNothing) {
     EXPECT_EQ(CanvasRegistry().nextId, 17);
     EXPECT_TRUE(CanvasRegistry().windows.empty());
     EXPECT_EQ(ThreadWindowCount(), windowsBefore);
-    EXPECT_EQ(RaisedMessage([] { DrawRectRgba(0, 0, 1, 1, 0, 0, 0); }),
-              std::string(kNotOpen) + "DrawRectRgba");
+    EXPECT_EQ(RaisedMessage([] { DrawRectRgba(0, 0, 1, 1, 0, 0, 0); }), std::string(kNotOpen) + "DrawRectRgba");
 }
 
 }  // namespace
