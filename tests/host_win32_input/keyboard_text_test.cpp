@@ -111,13 +111,22 @@ TEST(Keyboard, FocusLossClearsCountsAndAnotherForegroundWindowHidesThem) {
 TEST(Keyboard, InjectedKeyReachesCountersAndHeldState) {
     CanvasWindow& w = testing::SharedCanvas();
     ASSERT_EQ(GetForegroundWindow(), w.hwnd);
+    // Held: the system repeats the key-down with the previous-state bit set.
     testing::InjectKey('B', true);
-    testing::Drain();
+    ASSERT_TRUE(testing::DrainUntil([&] { return w.pressCounters['B'] == 1; }));
+    EXPECT_FALSE(w.key.repeat);
+    const int64_t firstStamp = w.stamps.inputStamp;
+    testing::InjectKey('B', true);
+    testing::InjectKey('B', true);
+    ASSERT_TRUE(testing::DrainUntil([&] { return w.stamps.inputStamp >= firstStamp + 2; }));
+    EXPECT_TRUE(w.key.repeat);
+    EXPECT_EQ(w.stamps.lastEventKind, 100);
+    EXPECT_EQ(w.pressCounters['B'], 1);
     EXPECT_TRUE(KeyDown("b"));
     EXPECT_FALSE(KeyDown("c"));
     EXPECT_FALSE(KeyDown("button1"));
     testing::InjectKey('B', false);
-    testing::Drain();
+    ASSERT_TRUE(testing::DrainUntil([&] { return w.stamps.lastEventKind == 101; }));
     EXPECT_FALSE(KeyDown("B"));
     EXPECT_TRUE(KeyPressed("b"));
     EXPECT_FALSE(KeyPressed("b"));

@@ -167,5 +167,50 @@ TEST(WindowState, LosingCaptureEndsAManualResize) {
     EXPECT_EQ(w.stamps.lastEventKind, 204);
 }
 
+TEST(WindowState, CaptionButtonsMinimizeMaximizeAndRestore) {
+    CanvasWindow& w = testing::OpenFreshCanvas();
+    const int maximizeX = w.width - 70;
+    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(maximizeX, 20));
+    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(maximizeX, 20));
+    EXPECT_TRUE(IsZoomed(w.hwnd));
+    const int zoomedMaximizeX = w.width - 70;
+    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(zoomedMaximizeX, 20));
+    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(zoomedMaximizeX, 20));
+    EXPECT_FALSE(IsZoomed(w.hwnd));
+    const int minimizeX = w.width - 100;
+    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(minimizeX, 20));
+    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(minimizeX, 20));
+    EXPECT_TRUE(IsIconic(w.hwnd));
+    EXPECT_TRUE(w.minimized);
+    EXPECT_TRUE(w.open);
+    ShowWindow(w.hwnd, SW_RESTORE);
+    EXPECT_FALSE(w.minimized);
+    DestroyCanvasWindow(w);
+}
+
+TEST(WindowState, FrameCursorsOverBordersAndButtons) {
+    CanvasWindow& w = testing::SharedCanvas();
+    const auto cursorAt = [&](int x, int y) {
+        const POINT p = testing::ClientToScreenPoint(w.hwnd, x, y);
+        SetCursorPos(p.x, p.y);
+        return SendMessageW(w.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(w.hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    EXPECT_EQ(cursorAt(2, 300), 1);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
+    EXPECT_EQ(cursorAt(500, w.height - 2), 1);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZENS));
+    EXPECT_EQ(cursorAt(w.width - 2, w.height - 2), 1);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZENWSE));
+    EXPECT_EQ(cursorAt(w.width - 2, 2), 1);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZENESW));
+    EXPECT_EQ(cursorAt(w.width - 20, 20), 1);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    // Client area and caption strip are left to the system.
+    SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+    const LRESULT body = cursorAt(400, 300);
+    EXPECT_EQ(body, DefWindowProcW(w.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(w.hwnd),
+                                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+}
+
 }  // namespace
 }  // namespace rava
