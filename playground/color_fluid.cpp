@@ -31,8 +31,9 @@ struct Tap {
 inline Tap TapAt(float x, float y) {
     x = Clamp(x, 0.5f, static_cast<float>(W) - 1.5f);
     y = Clamp(y, 0.5f, static_cast<float>(H) - 1.5f);
-    int32_t x0 = static_cast<int32_t>(std::floor(x));
-    int32_t y0 = static_cast<int32_t>(std::floor(y));
+    // Both are clamped to be non-negative, where truncation is floor.
+    int32_t x0 = static_cast<int32_t>(x);
+    int32_t y0 = static_cast<int32_t>(y);
     return Tap{x0 + W * y0, x - static_cast<float>(x0), y - static_cast<float>(y0)};
 }
 

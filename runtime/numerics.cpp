@@ -1,4 +1,4 @@
-// Checked float32 helpers shared by the solver and the playground. Every
+// Bounded float32 trigonometry for the fountains (Clamp lives inline in the header). Every
 // operation is plain float32 in the written order (no contraction).
 #include <cmath>
 
@@ -11,14 +11,7 @@ constexpr float kPi = 3.1415927f;
 constexpr float kHalfPi = 1.5707964f;
 
 bool OutOfTrigRange(float x) { return std::isnan(x) || std::fabs(x) > 4096.0f; }
-bool Unchecked(float v) { return std::isnan(v) || std::fabs(v) > 1000000.0f; }
 }  // namespace
-
-float Clamp(float v, float lo, float hi) {
-    if (Unchecked(v) || Unchecked(lo) || Unchecked(hi) || lo > hi) return 0.0f;
-    if (v < lo) return lo;
-    return v < hi ? v : hi;
-}
 
 float WrapAngle(float x) {
     if (OutOfTrigRange(x)) return 0.0f;

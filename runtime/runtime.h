@@ -83,8 +83,14 @@ void CancellationPoint();
 // Sleeps in slices of at most 5 ms, passing the cancellation point before each.
 void CancellableSleepMilliseconds(int milliseconds);
 
-// Checked float32 clamp: 0 for NaN or |arg| > 1e6 or lo > hi.
-float Clamp(float v, float lo, float hi);
+// Checked float32 clamp: 0 for NaN or |arg| > 1e6 or lo > hi. Inline: the
+// solver calls it for every sample.
+inline float Clamp(float v, float lo, float hi) {
+    auto unchecked = [](float x) { return !(x >= -1000000.0f && x <= 1000000.0f); };
+    if (unchecked(v) || unchecked(lo) || unchecked(hi) || lo > hi) return 0.0f;
+    if (v < lo) return lo;
+    return v < hi ? v : hi;
+}
 // Bounded float32 trigonometry: 0 for NaN or |x| > 4096.
 float WrapAngle(float x);
 float Sin(float x);
