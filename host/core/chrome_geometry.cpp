@@ -10,8 +10,8 @@ namespace rava {
 namespace {
 
 int32_t Saturate(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 bool MovesLeftEdge(int code) { return code == kHitLeft || code == kHitTopLeft || code == kHitBottomLeft; }
@@ -48,9 +48,7 @@ int CanvasHitTest(int x, int y, int w, int h, bool captionButtons) {
 
 bool IsBorderHitCode(int code) { return code >= kHitLeft && code <= kHitBottomRight; }
 
-bool IsCaptionButtonHitCode(int code) {
-    return code == kHitMinimize || code == kHitMaximize || code == kHitClose;
-}
+bool IsCaptionButtonHitCode(int code) { return code == kHitMinimize || code == kHitMaximize || code == kHitClose; }
 
 ResizeCursor ResizeCursorForHitCode(int code) {
     switch (code) {

@@ -131,8 +131,8 @@ void LoadAccessibilityLibraries(AccessibilityBridgeState& s) {
         s.uiaReturnRawElementProvider = Entry<UiaReturnRawElementProviderFn>(s.uiaCore, "UiaReturnRawElementProvider");
         s.uiaHostProviderFromHwnd = Entry<UiaHostProviderFromHwndFn>(s.uiaCore, "UiaHostProviderFromHwnd");
         s.uiaRaiseAutomationEvent = Entry<UiaRaiseAutomationEventFn>(s.uiaCore, "UiaRaiseAutomationEvent");
-        s.uiaRaiseAutomationPropertyChangedEvent = Entry<UiaRaiseAutomationPropertyChangedEventFn>(
-            s.uiaCore, "UiaRaiseAutomationPropertyChangedEvent");
+        s.uiaRaiseAutomationPropertyChangedEvent =
+            Entry<UiaRaiseAutomationPropertyChangedEventFn>(s.uiaCore, "UiaRaiseAutomationPropertyChangedEvent");
         s.uiaRaiseStructureChangedEvent =
             Entry<UiaRaiseStructureChangedEventFn>(s.uiaCore, "UiaRaiseStructureChangedEvent");
     }

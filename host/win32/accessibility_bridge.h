@@ -3,9 +3,12 @@
 // and OleAut32.dll are loaded on first need, never linked.
 #pragma once
 
+// NOTE: the system headers need <windows.h> first; keep this order.
+// clang-format off
 #include <windows.h>
 #include <ole2.h>
 #include <uiautomationcore.h>
+// clang-format on
 
 #include <atomic>
 #include <cstdint>

@@ -124,8 +124,9 @@ bool SetPendingClipboardText(std::string_view utf8) {
 
 CanvasClipboardCounters ReadClipboardCounters() {
     const CanvasClipboardState& c = CanvasRegistry().clipboard;
-    return CanvasClipboardCounters{c.pending, c.status, c.changeCounter, c.renderCount,
-                                   c.releaseCountClipboard, c.releaseCountWindow, c.pendingSize};
+    return CanvasClipboardCounters{
+        c.pending,    c.status, c.changeCounter, c.renderCount, c.releaseCountClipboard, c.releaseCountWindow,
+        c.pendingSize};
 }
 
 }  // namespace rava

@@ -1,8 +1,11 @@
 // Keyboard, character and IME messages of a canvas window: key events with
 // modifier mask, repeat flag and per-key press counters; committed text with
 // surrogate pairing; composition text read through the input context.
+// NOTE: the system headers need <windows.h> first; keep this order.
+// clang-format off
 #include <windows.h>
 #include <imm.h>
+// clang-format on
 
 #include <algorithm>
 

@@ -33,9 +33,7 @@ bool RegisterRawMouse(HWND target, DWORD flags) {
 
 }  // namespace
 
-bool IsLockWindow(const CanvasWindow& w) {
-    return w.hwnd != nullptr && CanvasRegistry().lock.window == w.hwnd;
-}
+bool IsLockWindow(const CanvasWindow& w) { return w.hwnd != nullptr && CanvasRegistry().lock.window == w.hwnd; }
 
 void UpdateLockCursor(CanvasWindow& w) {
     const CanvasPointerLock& lock = CanvasRegistry().lock;
@@ -92,8 +90,8 @@ LRESULT OnRawInput(CanvasWindow& w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
         RAWINPUT input{};
         static_assert(sizeof(RAWINPUT) >= 48);
         UINT size = 48;
-        const UINT got = GetRawInputData(reinterpret_cast<HRAWINPUT>(lParam), RID_INPUT, &input, &size,
-                                         sizeof(RAWINPUTHEADER));
+        const UINT got =
+            GetRawInputData(reinterpret_cast<HRAWINPUT>(lParam), RID_INPUT, &input, &size, sizeof(RAWINPUTHEADER));
         if (got != static_cast<UINT>(-1) && got >= 48 && input.header.dwType == RIM_TYPEMOUSE &&
             (input.data.mouse.usFlags & MOUSE_MOVE_ABSOLUTE) == 0) {
             AccumulateRawMotion(lock.rawMotion, input.data.mouse.lLastX, input.data.mouse.lLastY);

@@ -27,8 +27,8 @@ const PointerApi& Api() {
     static const PointerApi api = [] {
         PointerApi a;
         if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-            a.getPointerType = reinterpret_cast<GetPointerTypeFn>(
-                reinterpret_cast<void*>(GetProcAddress(user32, "GetPointerType")));
+            a.getPointerType =
+                reinterpret_cast<GetPointerTypeFn>(reinterpret_cast<void*>(GetProcAddress(user32, "GetPointerType")));
             a.getPointerPenInfo = reinterpret_cast<GetPointerPenInfoFn>(
                 reinterpret_cast<void*>(GetProcAddress(user32, "GetPointerPenInfo")));
         }
@@ -184,11 +184,11 @@ LRESULT OnTouch(CanvasWindow& w, WPARAM wParam, LPARAM lParam) {
                 POINT client = screen;
                 if (w.hwnd != nullptr) ScreenToClient(w.hwnd, &client);
                 const bool down = (t.dwFlags & TOUCHEVENTF_DOWN) != 0;
-                const int32_t kind = down                                  ? kEventPointerDown
+                const int32_t kind = down                                ? kEventPointerDown
                                      : (t.dwFlags & TOUCHEVENTF_UP) != 0 ? kEventPointerUp
                                                                          : kEventPointerMove;
-                RecordResolvedPointer(w, kind, static_cast<int32_t>(t.dwID), 2, down ? 1u : 0u, down ? 1000 : 0,
-                                      screen, client, down);
+                RecordResolvedPointer(w, kind, static_cast<int32_t>(t.dwID), 2, down ? 1u : 0u, down ? 1000 : 0, screen,
+                                      client, down);
                 StampCanvasWindow(w, kind);
                 if (down) CopyPressSnapshot(w);
             }

@@ -1,9 +1,12 @@
 // Session-lifecycle notifications (recorded in the registry's session block)
 // and files dropped from the shell (recorded on the window: count, and the
 // UTF-8 path with its flag when exactly one file was dropped).
+// NOTE: the system headers need <windows.h> first; keep this order.
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
 #include <wtsapi32.h>
+// clang-format on
 
 #include <vector>
 
@@ -71,7 +74,8 @@ LRESULT OnDropFiles(CanvasWindow& w, WPARAM wParam) {
         if (length >= 1 && length <= kMaxDroppedPathUnits) {
             std::vector<wchar_t> name(length + 1, L'\0');
             if (DragQueryFileW(drop, 0, name.data(), length + 1) == length) {
-                std::string path = Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), length));
+                std::string path =
+                    Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), length));
                 if (!path.empty()) {
                     w.drop.path = std::move(path);
                     w.drop.flag = true;

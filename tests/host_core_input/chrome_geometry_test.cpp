@@ -1,10 +1,10 @@
 // Hit-test table of the client-drawn frame, resize cursors and the manual
 // resize rectangle with its 320 x 240 minimum.
+#include "host/core/chrome_geometry.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
-
-#include "host/core/chrome_geometry.h"
 
 namespace rava {
 namespace {

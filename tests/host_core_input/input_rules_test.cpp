@@ -1,13 +1,13 @@
 // Raw-motion accumulator, key-event flags and counters, pen pressure, the
 // synthesized-mouse mark and the session-notification table.
+#include "host/core/input_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <limits>
 #include <thread>
 #include <vector>
-
-#include "host/core/input_rules.h"
 
 namespace rava {
 namespace {

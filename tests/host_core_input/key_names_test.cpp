@@ -1,9 +1,9 @@
 // Key-name and pointer-button tables of the input queries.
+#include "host/core/key_names.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "host/core/key_names.h"
 
 namespace rava {
 namespace {
@@ -32,16 +32,16 @@ TEST(VirtualKeyForName, FunctionKeysOneToTwelveOnly) {
 
 TEST(VirtualKeyForName, NamedKeysIgnoreCase) {
     const std::pair<const char*, int> cases[] = {
-        {"LEFT", 37},   {"Right", 39}, {"uP", 38},        {"DOWN", 40},      {"Space", 32}, {"enter", 13},
-        {"RETURN", 13}, {"tab", 9},    {"Home", 36},      {"END", 35},       {"PageUp", 33}, {"pagedown", 34},
-        {"escape", 27}, {"ESC", 27},   {"EsCaPe", 27},    {"eSc", 27},       {"Shift", 16},
+        {"LEFT", 37},   {"Right", 39}, {"uP", 38},     {"DOWN", 40}, {"Space", 32},  {"enter", 13},
+        {"RETURN", 13}, {"tab", 9},    {"Home", 36},   {"END", 35},  {"PageUp", 33}, {"pagedown", 34},
+        {"escape", 27}, {"ESC", 27},   {"EsCaPe", 27}, {"eSc", 27},  {"Shift", 16},
     };
     for (const auto& [name, code] : cases) EXPECT_EQ(VirtualKeyForName(name), code) << name;
 }
 
 TEST(VirtualKeyForName, UnknownNamesGiveZero) {
-    for (const char* name : {"", " ", "!", ".", "[", "~", "control", "ctrl", "alt", "button1", "page up",
-                             " escape", "escape ", "lef", "spaces", "\xC3\xA9"}) {
+    for (const char* name : {"", " ", "!", ".", "[", "~", "control", "ctrl", "alt", "button1", "page up", " escape",
+                             "escape ", "lef", "spaces", "\xC3\xA9"}) {
         EXPECT_EQ(VirtualKeyForName(name), 0) << '"' << name << '"';
     }
     // Embedded zero bytes are part of the name, not a terminator.
@@ -57,9 +57,7 @@ TEST(PointerButtonVirtualKey, NamesAndAliases) {
     }
 }
 
-TEST(AsciiLower, LeavesNonAsciiBytesAlone) {
-    EXPECT_EQ(AsciiLower("AbZ[@\xC3\x89"), "abz[@\xC3\x89");
-}
+TEST(AsciiLower, LeavesNonAsciiBytesAlone) { EXPECT_EQ(AsciiLower("AbZ[@\xC3\x89"), "abz[@\xC3\x89"); }
 
 }  // namespace
 }  // namespace rava

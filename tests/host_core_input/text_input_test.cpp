@@ -1,11 +1,12 @@
 // The committed-text buffer of a window: surrogate pairing, dropped
 // malformed units and the 512-byte bound.
+#include "host/core/text_input.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "host/core/text_input.h"
 #include "host/core/utf.h"
 
 namespace rava {
@@ -47,7 +48,7 @@ TEST(TextInput, LoneAndInterruptedSurrogatesAppendNothing) {
     FeedTextUnit(b.Fields(), 0xDE00);  // lone low
     EXPECT_EQ(b.text, "");
     FeedTextUnit(b.Fields(), 0xD83D);
-    FeedTextUnit(b.Fields(), u'x');  // interrupts the pair: high dropped, x kept
+    FeedTextUnit(b.Fields(), u'x');    // interrupts the pair: high dropped, x kept
     FeedTextUnit(b.Fields(), 0xDE00);  // now lone
     EXPECT_EQ(b.text, "x");
     FeedTextUnit(b.Fields(), 0xD83D);

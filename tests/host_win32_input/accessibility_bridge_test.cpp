@@ -3,11 +3,11 @@
 // UI Automation (a client then reads the name through it), and destroying a
 // window clears only its own slot and nodes.
 // Window ids are 1, 2, 3 in this process, in the order the tests open them.
-#include <gtest/gtest.h>
+#include "host/win32/accessibility_bridge.h"
 
+#include <gtest/gtest.h>
 #include <ole2.h>
 
-#include "host/win32/accessibility_bridge.h"
 #include "tests/host_win32_input/test_canvas.h"
 
 namespace rava {
@@ -163,12 +163,12 @@ TEST(AccessibilityBridge, ClientReadsTheNameThroughUiAutomation) {
     CanvasWindow& w = *FindCanvasWindowById(1);
     AccessibilityBridgeState& s = AccessibilityBridge();
     ASSERT_NE(s.uiaCore, nullptr);
-    auto nodeFromHandle = reinterpret_cast<UiaNodeFromHandleFn>(
-        reinterpret_cast<void*>(GetProcAddress(s.uiaCore, "UiaNodeFromHandle")));
+    auto nodeFromHandle =
+        reinterpret_cast<UiaNodeFromHandleFn>(reinterpret_cast<void*>(GetProcAddress(s.uiaCore, "UiaNodeFromHandle")));
     auto getProperty = reinterpret_cast<UiaGetPropertyValueFn>(
         reinterpret_cast<void*>(GetProcAddress(s.uiaCore, "UiaGetPropertyValue")));
-    auto release = reinterpret_cast<UiaNodeReleaseFn>(
-        reinterpret_cast<void*>(GetProcAddress(s.uiaCore, "UiaNodeRelease")));
+    auto release =
+        reinterpret_cast<UiaNodeReleaseFn>(reinterpret_cast<void*>(GetProcAddress(s.uiaCore, "UiaNodeRelease")));
     ASSERT_NE(nodeFromHandle, nullptr);
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     const int64_t requests = s.getObjectCount;

@@ -99,7 +99,7 @@ TEST(Keyboard, FocusLossClearsCountsAndAnotherForegroundWindowHidesThem) {
     w.pressCounters['C'] = 2;  // counted before the focus moved, not yet cleared
     w.focused = true;
     EXPECT_FALSE(AnyCanvasWindowInForeground());
-    EXPECT_FALSE(KeyPressed("c"));  // not the foreground window
+    EXPECT_FALSE(KeyPressed("c"));       // not the foreground window
     EXPECT_EQ(w.pressCounters['C'], 2);  // and nothing consumed
     EXPECT_FALSE(KeyDown("c"));
     EXPECT_FALSE(PointerDown("left"));
@@ -148,10 +148,12 @@ TEST(TextInput, SurrogatePairsCombineAndLoneHalvesVanish) {
     EXPECT_EQ(w.text.changeCounter, 2);
     SendMessageW(w.hwnd, WM_CHAR, 0xDE00, 1);  // lone low surrogate
     SendMessageW(w.hwnd, WM_IME_CHAR, 0xD83D, 1);
-    SendMessageW(w.hwnd, WM_CHAR, 'b', 1);  // breaks the pair
+    SendMessageW(w.hwnd, WM_CHAR, 'b', 1);      // breaks the pair
     SendMessageW(w.hwnd, WM_CHAR, 0x1F600, 1);  // not a UTF-16 unit
-    SendMessageW(w.hwnd, WM_CHAR, 0x08, 1);  // backspace is not text
-    EXPECT_EQ(w.text.committed, "a\xF0\x9F\x98\x80" "b");
+    SendMessageW(w.hwnd, WM_CHAR, 0x08, 1);     // backspace is not text
+    EXPECT_EQ(w.text.committed,
+              "a\xF0\x9F\x98\x80"
+              "b");
     EXPECT_EQ(w.text.changeCounter, 3);
 }
 

@@ -51,8 +51,8 @@ TEST(Pointer, ButtonDownFillsTheEventAndThePressSnapshot) {
 TEST(Pointer, WheelCarriesScreenCoordinatesAndTheSignedDelta) {
     CanvasWindow& w = testing::SharedCanvas();
     const POINT screen = testing::ClientToScreenPoint(w.hwnd, 200, 150);
-    EXPECT_EQ(SendMessageW(w.hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), PackPoint(screen.x, screen.y)),
-              0);
+    EXPECT_EQ(
+        SendMessageW(w.hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), PackPoint(screen.x, screen.y)), 0);
     EXPECT_EQ(w.stamps.lastEventKind, 203);
     EXPECT_EQ(w.pointer.wheelDelta, -240);
     EXPECT_EQ(w.pointer.clientX, 200);
