@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "tests/host_win32_input/test_canvas.h"
+// After the window headers it needs.
+#include <imm.h>
 
 namespace rava {
 namespace {
@@ -217,6 +219,31 @@ TEST(TextInput, CaretRectangleIsStoredForTheCurrentWindow) {
     SendMessageW(w.hwnd, WM_IME_STARTCOMPOSITION, 0, 0);
     SetImeCaretRect(-1, -1, 0);
     SendMessageW(w.hwnd, WM_IME_ENDCOMPOSITION, 0, 0);
+}
+
+TEST(TextInput, CompositionStringsAreReadThroughTheInputContext) {
+    CanvasWindow& w = testing::SharedCanvas();
+    HIMC context = ImmGetContext(w.hwnd);
+    ASSERT_NE(context, nullptr);
+    const std::u16string composing = u"ab\U0001F600";
+    const BOOL set = ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<char16_t*>(composing.c_str()),
+                                              static_cast<DWORD>(composing.size() * 2), nullptr, 0);
+    ImmReleaseContext(w.hwnd, context);
+    if (!set) GTEST_SKIP() << "the input method refuses composition strings";
+    testing::Drain();
+    SendMessageW(w.hwnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    EXPECT_TRUE(w.text.composing);
+    EXPECT_EQ(w.text.composition, "ab\xF0\x9F\x98\x80");
+    EXPECT_EQ(w.text.committed, "");
+    // Completing makes the input method send the result string itself.
+    context = ImmGetContext(w.hwnd);
+    const BOOL completed = ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+    ImmReleaseContext(w.hwnd, context);
+    testing::Drain();
+    if (!completed) GTEST_SKIP() << "the input method cannot complete a composition";
+    EXPECT_FALSE(w.text.composing);
+    EXPECT_EQ(w.text.composition, "");
+    EXPECT_EQ(w.text.committed, "ab\xF0\x9F\x98\x80");
 }
 
 // Builds the shell's drop block: a 20-byte header, then the paths as
