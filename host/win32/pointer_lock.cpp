@@ -45,6 +45,22 @@ void UpdateLockCursor(CanvasWindow& w) {
     }
 }
 
+namespace {
+
+// Confines the cursor to the window's client area in screen coordinates;
+// false for an empty client area or a failed call.
+bool ClipToClient(HWND hwnd) {
+    RECT client{};
+    if (!GetClientRect(hwnd, &client) || IsRectEmpty(&client)) return false;
+    POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
+    SetLastError(ERROR_SUCCESS);
+    if (MapWindowPoints(hwnd, nullptr, corners, 2) == 0 && GetLastError() != ERROR_SUCCESS) return false;
+    const RECT screen{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    return ClipCursor(&screen) != FALSE;
+}
+
+}  // namespace
+
 void EngagePointerLock(CanvasWindow& w) {
     CanvasPointerLock& lock = CanvasRegistry().lock;
     if (!IsLockWindow(w)) return;
@@ -52,16 +68,16 @@ void EngagePointerLock(CanvasWindow& w) {
     // NOTE: focus and minimized state are checked here as well as by the
     // callers, so that no path can confine the cursor to a hidden window.
     if (!lock.requested || !w.focused || w.minimized || GetForegroundWindow() != w.hwnd) return;
-    RECT client{};
-    if (!GetClientRect(w.hwnd, &client) || IsRectEmpty(&client)) return;
-    POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
-    SetLastError(ERROR_SUCCESS);
-    if (MapWindowPoints(w.hwnd, nullptr, corners, 2) == 0 && GetLastError() != ERROR_SUCCESS) return;
-    const RECT screen{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-    if (!ClipCursor(&screen)) return;
+    if (!ClipToClient(w.hwnd)) return;
     lock.engaged = true;
     ZeroMotion(lock);
     UpdateLockCursor(w);
+}
+
+void ReclipPointerLock(CanvasWindow& w) {
+    if (!IsLockWindow(w) || !CanvasRegistry().lock.engaged) return;
+    // The accumulated motion is kept; only the confinement follows the window.
+    if (!ClipToClient(w.hwnd)) DisengagePointerLock(w);
 }
 
 void DisengagePointerLock(CanvasWindow& w) {

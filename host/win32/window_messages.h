@@ -41,6 +41,8 @@ LRESULT OnSetCursor(CanvasWindow* w, HWND hwnd, WPARAM wParam, LPARAM lParam);
 
 // pointer_lock.cpp: lock engagement, cursor, raw motion.
 void EngagePointerLock(CanvasWindow& w);
+// After a move: clips the cursor again without resetting the motion.
+void ReclipPointerLock(CanvasWindow& w);
 void DisengagePointerLock(CanvasWindow& w);
 void UpdateLockCursor(CanvasWindow& w);
 bool IsLockWindow(const CanvasWindow& w);

@@ -34,7 +34,7 @@ LRESULT OnMove(CanvasWindow& w, LPARAM lParam) {
     w.y = static_cast<int16_t>(HIWORD(lParam));
     RefreshDpiAndMonitor(w);
     StampCanvasWindow(w, kEventNone);
-    if (IsLockWindow(w) && CanvasRegistry().lock.engaged) EngagePointerLock(w);
+    ReclipPointerLock(w);
     return 0;
 }
 

@@ -66,6 +66,10 @@ TEST(PointerLock, RawMotionAccumulatesAndSaturates) {
     InjectRelativeMove(5, -3);
     InjectRelativeMove(2, 1);
     testing::Drain();
+    // A move notification clips the cursor again but keeps the motion.
+    const POINT origin = testing::ClientToScreenPoint(w.hwnd, 0, 0);
+    SendMessageW(w.hwnd, WM_MOVE, 0, testing::PackPoint(origin.x, origin.y));
+    EXPECT_TRUE(PointerLockEngaged());
     CanvasRawMotion m = TakeRawMotion();
     EXPECT_EQ(m.x, 7);
     EXPECT_EQ(m.y, -2);
