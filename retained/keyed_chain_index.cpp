@@ -26,10 +26,10 @@ int32_t ChainedKeyIndex::Find(std::string_view key, int32_t* probes) const {
     uint64_t digest = KeyDigest(key);
     int64_t steps = 0;
     int32_t result = -1;
-    for (int32_t n = bucketHeads_[IdentityHash(key, bucketCount_)]; n >= 0; n = nodeNext_[n]) {
+    for (int32_t n = bucketHeads_[IdentityHash(key, bucketCount_)]; n >= 0; n = nodeLinks_[n].next) {
         ++steps;
-        if (nodeDigests_[n] == digest && nodeKeys_[n] == key) {
-            result = nodeValues_[n];
+        if (nodeLinks_[n].digest == digest && nodeKeys_[n] == key) {
+            result = nodeLinks_[n].value;
             break;
         }
     }
@@ -42,28 +42,24 @@ void ChainedKeyIndex::Put(std::string_view key, int32_t value, int32_t* probes) 
     uint64_t digest = KeyDigest(key);
     int32_t bucket = IdentityHash(key, bucketCount_);
     int64_t steps = 0;
-    for (int32_t n = bucketHeads_[bucket]; n >= 0; n = nodeNext_[n]) {
+    for (int32_t n = bucketHeads_[bucket]; n >= 0; n = nodeLinks_[n].next) {
         ++steps;
-        if (nodeDigests_[n] == digest && nodeKeys_[n] == key) {
-            nodeValues_[n] = value;
+        if (nodeLinks_[n].digest == digest && nodeKeys_[n] == key) {
+            nodeLinks_[n].value = value;
             if (probes) AddCounter(*probes, steps);
             return;
         }
     }
     if (probes) AddCounter(*probes, steps);
     nodeKeys_.emplace_back(key);
-    nodeValues_.push_back(value);
-    nodeNext_.push_back(bucketHeads_[bucket]);
-    nodeDigests_.push_back(digest);
+    nodeLinks_.push_back({digest, bucketHeads_[bucket], value});
     bucketHeads_[bucket] = static_cast<int32_t>(nodeKeys_.size() - 1);
 }
 
 void ChainedKeyIndex::Release() {
     bucketHeads_ = {};
     nodeKeys_ = {};
-    nodeValues_ = {};
-    nodeNext_ = {};
-    nodeDigests_ = {};
+    nodeLinks_ = {};
 }
 
 }  // namespace rava

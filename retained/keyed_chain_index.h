@@ -30,13 +30,17 @@ public:
 
 private:
     int32_t bucketCount_;
+    // The columns a chain walk touches sit together, one cache line a node;
+    // the full-width digest skips most byte-wise key comparisons without
+    // changing which node matches or what is counted.
+    struct NodeLink {
+        uint64_t digest;
+        int32_t next;
+        int32_t value;
+    };
     std::vector<int32_t> bucketHeads_;
     std::vector<std::string> nodeKeys_;
-    std::vector<int32_t> nodeValues_;
-    std::vector<int32_t> nodeNext_;
-    // A full-width digest per node lets a chain walk skip most byte-wise key
-    // comparisons; it never changes which node matches or what is counted.
-    std::vector<uint64_t> nodeDigests_;
+    std::vector<NodeLink> nodeLinks_;
 };
 
 }  // namespace rava

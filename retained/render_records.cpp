@@ -51,6 +51,14 @@ std::string IdentityKey(std::string_view kind, std::string_view id, int64_t numb
 
 int32_t IdentityHash(std::string_view key, int32_t bucketCount) {
     if (bucketCount < 1) return -1;
+    if ((bucketCount & (bucketCount - 1)) == 0) {
+        // Every bucket count the store uses is a power of two: the remainder
+        // of a nonnegative value is then a mask, with the same result.
+        const uint32_t mask = static_cast<uint32_t>(bucketCount) - 1;
+        uint32_t h = 17u & mask;
+        for (char c : key) h = (h * 33u + static_cast<uint32_t>(kHashCodes[static_cast<unsigned char>(c)])) & mask;
+        return static_cast<int32_t>(h);
+    }
     // 64-bit steps: h < bucketCount, so h*33+71 cannot overflow, and for every
     // bucket count the result equals the 32-bit recurrence where that one fits.
     int64_t h = 17 % bucketCount;

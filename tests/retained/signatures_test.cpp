@@ -96,6 +96,13 @@ TEST(IdentityHash, WorkedExamples) {
     EXPECT_EQ(IdentityHash("5:paint:3:sky:0", 1), 0);
 }
 
+TEST(IdentityHash, AnyBucketCountUsesTheSameRecurrence) {
+    EXPECT_EQ(IdentityHash("5:paint:3:sky:0", 10007), 6373);
+    EXPECT_EQ(IdentityHash("16:command-sequence:0::12", 100), 73);
+    EXPECT_EQ(IdentityHash("5:paint:3:sky:0", 1 << 30), 415320147);
+    EXPECT_EQ(IdentityHash("zzzzzzzzzzzzzzzzzzzz", 1 << 30), 599207449);
+}
+
 TEST(IdentityHash, CodesMatchTheBitMembershipLists) {
     const char* lists[7] = {"acegikmoqsuwyACEGIKMOQSUWY02468.-/", "bcfgjknorsvwzADEHILMPQTUXY12569.:/",
                             "defglmnotuvwBCDEJKLMRSTUZ012789.@",  "hijklmnoxyzABCDENOPQRSTU3456789.",

@@ -1,0 +1,115 @@
+// Delta application at scale: binding owners of 16 commands with their paints
+// and clips, updating them all, and one candidate batch of every update;
+// time per command from 256 to 4096 owners.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "retained/retained_store.h"
+
+namespace rava {
+namespace {
+
+constexpr int kCommandsPerOwner = 16;
+
+struct OwnerInputs {
+    std::vector<RenderFragment> fragments;
+    std::vector<ResourceDelta> deltas;
+};
+
+OwnerInputs MakeOwners(int owners) {
+    OwnerInputs in;
+    for (int o = 0; o < owners; ++o) {
+        std::string id = "owner-" + std::to_string(o);
+        RenderFragment f;
+        f.id = id;
+        f.generation = 1;
+        f.layoutBounds = {0, 0, 200, 20};
+        f.inkBounds = {0, 0, 200, 20};
+        f.dependencyKey1 = f.dependencyKey2 = f.dependencyKey3 = f.dependencyKey4 = f.dependencyKey5 = "dep";
+        f.dependencySource = "layout";
+        f.source = "bench";
+        ResourceDelta d;
+        d.surface = "bench";
+        for (int k = 0; k < 4; ++k) {
+            d.paints.push_back({id + "-paint-" + std::to_string(k), 10 * k, 20, 30, 255, 2, 1, 100});
+        }
+        d.clips.push_back({id + "-clip", 0, 0, 200, 20, 2});
+        for (int c = 0; c < kCommandsPerOwner; ++c) {
+            RenderCommand cmd;
+            cmd.sequence = o * kCommandsPerOwner + c;
+            cmd.owner = id + ".row";
+            cmd.kind = "rect";
+            cmd.paintId = d.paints[c % 4].id;
+            cmd.clipId = d.clips[0].id;
+            cmd.transformId = "identity";
+            cmd.intArg1 = c * 10;
+            cmd.stringArg1 = "label";
+            f.commands.push_back(cmd);
+        }
+        in.fragments.push_back(std::move(f));
+        in.deltas.push_back(std::move(d));
+    }
+    return in;
+}
+
+void BindAll(RetainedResourceStore& store, const OwnerInputs& in) {
+    for (size_t i = 0; i < in.fragments.size(); ++i) {
+        if (!store.BindOwner(in.fragments[i], in.deltas[i], store.Revision()).accepted) std::abort();
+    }
+}
+
+void SetGeneration(OwnerInputs& in, int32_t generation) {
+    for (auto& f : in.fragments) f.generation = generation;
+}
+
+void PerCommand(benchmark::State& state) {
+    state.counters["per_command"] = benchmark::Counter(static_cast<double>(state.range(0) * kCommandsPerOwner),
+                                                       benchmark::Counter::kIsIterationInvariantRate |
+                                                           benchmark::Counter::kInvert);
+}
+
+void BM_BindOwners(benchmark::State& state) {
+    OwnerInputs in = MakeOwners(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        RetainedResourceStore store("bench");
+        BindAll(store, in);
+        benchmark::DoNotOptimize(store.CommandCount());
+    }
+    PerCommand(state);
+}
+BENCHMARK(BM_BindOwners)->RangeMultiplier(4)->Range(256, 4096)->Unit(benchmark::kMillisecond);
+
+void BM_UpdateOwners(benchmark::State& state) {
+    OwnerInputs in = MakeOwners(static_cast<int>(state.range(0)));
+    RetainedResourceStore store("bench");
+    BindAll(store, in);
+    int32_t generation = 1;
+    for (auto _ : state) {
+        SetGeneration(in, ++generation);
+        for (size_t i = 0; i < in.fragments.size(); ++i) {
+            if (!store.UpdateOwner(in.fragments[i], in.deltas[i], store.Revision()).accepted) std::abort();
+        }
+    }
+    PerCommand(state);
+}
+BENCHMARK(BM_UpdateOwners)->RangeMultiplier(4)->Range(256, 4096)->Unit(benchmark::kMillisecond);
+
+void BM_CandidateBatch(benchmark::State& state) {
+    OwnerInputs in = MakeOwners(static_cast<int>(state.range(0)));
+    RetainedResourceStore store("bench");
+    BindAll(store, in);
+    int32_t generation = 1;
+    for (auto _ : state) {
+        SetGeneration(in, ++generation);
+        auto batch = store.PreflightCandidateBatch(in.fragments, in.deltas, store.Revision());
+        if (!store.CommitPreparedCandidateBatch(batch, in.fragments, in.deltas).accepted) std::abort();
+    }
+    PerCommand(state);
+}
+BENCHMARK(BM_CandidateBatch)->RangeMultiplier(4)->Range(256, 4096)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace rava
