@@ -81,8 +81,8 @@ public:
     int32_t FindKey(std::string_view key) const;
     int32_t FindOwnerCounted(AdmissionPlan& plan, std::string_view ownerId) const;
     int32_t FindKeyCounted(AdmissionPlan& plan, std::string_view key) const;
-    // Inserts or overwrites; chain steps go to IndexProbeCount. Ignored once
-    // the store is closed (the index is released for good).
+    // Inserts or overwrites; chain steps go to IndexProbeCount. Only an open
+    // store is written (a closed one has released its index for good).
     void PutKey(std::string_view key, int32_t value);
 
     // Lookups by identity: the staging set first, then the counted index.

@@ -60,7 +60,7 @@ int32_t RetainedResourceStore::FindKeyCounted(AdmissionPlan& plan, std::string_v
 }
 
 void RetainedResourceStore::PutKey(std::string_view key, int32_t value) {
-    if (state_ == "closed") return;
+    if (!IsOpen()) return;
     index_.Put(key, value, &indexProbes_);
 }
 

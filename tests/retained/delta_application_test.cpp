@@ -299,6 +299,58 @@ TEST_F(References, SameDeltaResourcesResolveToTheirCommitPositions) {
     EXPECT_EQ(store.PayloadBytes(), 16 + 6);
 }
 
+TEST_F(OwnerBinding, CloseAfterBindingKeepsCumulativeCounters) {
+    ResourceDelta d = Delta();
+    d.paints = {Paint("p")};
+    d.images = {ReadyImage("im", 1)};
+    ASSERT_TRUE(Bind(Fragment("row"), d).accepted);
+    EXPECT_TRUE(store.Close());
+    EXPECT_EQ(store.Diagnostics(),
+              "retained-resource-store-v1: surface=main; state=closed; revision=2; entries=0; owners=0; commands=0; "
+              "payload=0; validations=2; explicit-comparisons=0; payload-comparisons=0; admissions=1; "
+              "rejections=operation-results-only");
+    EXPECT_EQ(store.FindOwner("row"), -1);
+    EXPECT_EQ(store.FindCommand(Fragment("row").commands[0]), -1);
+    EXPECT_EQ(store.CommandOwnerAt(0), -1);
+}
+
+TEST_F(OwnerBinding, HostileFieldsAreRefusedOrCarriedVerbatim) {
+    // Separators, placeholders, NUL bytes and int32 extremes in every field
+    // the store only carries.
+    const std::string odd = std::string("a|b:{1}\0", 9) + std::string(1, '\0') + "{0}";
+    RenderFragment f = Fragment(odd, INT32_MAX, INT32_MIN, 1);
+    f.userValue = INT32_MIN;
+    f.commands[0].owner = odd + ".x";
+    f.commands[0].stringArg8 = odd;
+    f.commands[0].intArg22 = INT32_MIN;
+    f.commands[0].imageGeneration = INT32_MIN;
+    ResourceDelta d = Delta();
+    d.paints = {Paint(odd)};
+    f.commands[0].paintId = odd;
+    ASSERT_TRUE(Bind(f, d).accepted);
+    EXPECT_EQ(store.FindCommand(f.commands[0]), 0);
+    EXPECT_EQ(store.ReadStoredPaint(0), Paint(odd));
+    ExpectRefused(store, [&] { return Update(f, d); },
+                  "retained resource owner " + odd + " requires a newer fragment generation");
+
+    RenderFragment extreme = Fragment("x", 1, INT32_MAX, 1);
+    extreme.layoutBounds = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    ExpectRefused(store, [&] { return Bind(extreme); }, "fragment x layout bounds exceeds bounded retained geometry");
+    ResourceDelta hostile = Delta();
+    RenderImage image = ReadyImage("im", INT32_MAX);
+    image.width = image.height = image.sizeBytes = INT32_MAX;
+    hostile.images = {image};
+    ExpectRefused(store, [&] { return Bind(Fragment("x", 1, INT32_MAX, 1), hostile); },
+                  "render image im dimensions must be within 1..512");
+    RenderGlyphAlpha glyph = Glyph(GlyphId(), 4096, 128);
+    glyph.payloadHex = "0g";
+    hostile.images.clear();
+    hostile.glyphs = {glyph};
+    ExpectRefused(store, [&] { return Bind(Fragment("x", 1, INT32_MAX, 1), hostile); },
+                  "render glyph alpha resource " + GlyphId() + " payload must be exact A8 hexadecimal data");
+    EXPECT_TRUE(Bind(Fragment("x", 1, INT32_MAX, 1)).accepted);
+}
+
 TEST_F(References, HandMadePlansNeverCorruptTheStore) {
     AdmissionPlan notAccepted("row", 1);
     notAccepted.commands = {Command("row", 1)};

@@ -49,6 +49,7 @@ TEST(StoreConstruction, SurfaceMustBeOneThrough128Bytes) {
     EXPECT_EQ(empty.Diagnostics(), Line("", "invalid", 0, 0, 0));
     // An invalid store accepts no writes.
     empty.CommitPaints(Paint("p"));
+    empty.PutKey("k", 1);
     EXPECT_EQ(empty.PaintCount(), 0);
     EXPECT_EQ(empty.IndexNodeCount(), 0);
 }
