@@ -255,23 +255,99 @@ void ColorFluid::StepThroughSlots(float dt) {
         }
 }
 
+namespace {
+
+// Semi-Lagrangian transport of up to three fields along one velocity field:
+// dst[f][k] = Bilinear(src[f], cell k traced back by (vx, vy) dt) x factor.
+// Four cells of a row go through SSE2 together; groups whose cells all
+// trace to themselves take the exact subnormal-safe shortcut instead.
+struct Transport {
+    const float* vx;
+    const float* vy;
+    float dt;
+    float factor;
+    int fields;
+    const float* src[3];
+    float* dst[3];
+};
+
+inline void TransportCellScalar(const Transport& t, int32_t i, int32_t j) {
+    int32_t k = i * W + j;
+    if (TracesToItself(t.vx[k], t.vy[k], t.dt)) {
+        for (int f = 0; f < t.fields; ++f) t.dst[f][k] = MulExact(SampleAtCell(t.src[f], k), t.factor);
+        return;
+    }
+    Tap tap = TapAt(static_cast<float>(j) - t.vx[k] * t.dt, static_cast<float>(i) - t.vy[k] * t.dt);
+    for (int f = 0; f < t.fields; ++f) t.dst[f][k] = Bilinear(t.src[f], tap) * t.factor;
+}
+
+// Clamp's rule for four lanes: NaN or |v| > 1e6 gives 0, otherwise lo..hi.
+inline __m128 ClampPs(__m128 v, float lo, float hi) {
+    __m128 valid = _mm_and_ps(_mm_cmpge_ps(v, _mm_set1_ps(-1000000.0f)), _mm_cmple_ps(v, _mm_set1_ps(1000000.0f)));
+    __m128 c = _mm_min_ps(_mm_max_ps(v, _mm_set1_ps(lo)), _mm_set1_ps(hi));
+    return _mm_and_ps(valid, c);
+}
+
+void TransportGroup(const Transport& t, int32_t i, int32_t j) {
+    int32_t k = i * W + j;
+    const __m128 dt = _mm_set1_ps(t.dt);
+    const __m128 one = _mm_set1_ps(1.0f);
+    __m128 cols = _mm_setr_ps(static_cast<float>(j), static_cast<float>(j + 1), static_cast<float>(j + 2),
+                              static_cast<float>(j + 3));
+    __m128 x = _mm_sub_ps(cols, _mm_mul_ps(_mm_loadu_ps(t.vx + k), dt));
+    __m128 y = _mm_sub_ps(_mm_set1_ps(static_cast<float>(i)), _mm_mul_ps(_mm_loadu_ps(t.vy + k), dt));
+    x = ClampPs(x, 0.5f, static_cast<float>(W) - 1.5f);
+    y = ClampPs(y, 0.5f, static_cast<float>(H) - 1.5f);
+    __m128i x0 = _mm_cvttps_epi32(x);  // non-negative: truncation is floor
+    __m128i y0 = _mm_cvttps_epi32(y);
+    __m128 fx = _mm_sub_ps(x, _mm_cvtepi32_ps(x0));
+    __m128 fy = _mm_sub_ps(y, _mm_cvtepi32_ps(y0));
+    __m128 gx = _mm_sub_ps(one, fx), gy = _mm_sub_ps(one, fy);
+    alignas(16) int32_t base[4];
+    // y0 x 96 as shifts: SSE2 has no 32-bit lane multiply.
+    __m128i rows = _mm_add_epi32(_mm_slli_epi32(y0, 6), _mm_slli_epi32(y0, 5));
+    _mm_store_si128(reinterpret_cast<__m128i*>(base), _mm_add_epi32(x0, rows));
+    const __m128 factor = _mm_set1_ps(t.factor);
+    for (int f = 0; f < t.fields; ++f) {
+        const float* s = t.src[f];
+        __m128 s00 = _mm_setr_ps(s[base[0]], s[base[1]], s[base[2]], s[base[3]]);
+        __m128 s10 = _mm_setr_ps(s[base[0] + 1], s[base[1] + 1], s[base[2] + 1], s[base[3] + 1]);
+        __m128 s01 = _mm_setr_ps(s[base[0] + W], s[base[1] + W], s[base[2] + W], s[base[3] + W]);
+        __m128 s11 = _mm_setr_ps(s[base[0] + W + 1], s[base[1] + W + 1], s[base[2] + W + 1], s[base[3] + W + 1]);
+        __m128 top = _mm_add_ps(_mm_mul_ps(s00, gx), _mm_mul_ps(s10, fx));
+        __m128 bottom = _mm_add_ps(_mm_mul_ps(s01, gx), _mm_mul_ps(s11, fx));
+        __m128 v = _mm_add_ps(_mm_mul_ps(top, gy), _mm_mul_ps(bottom, fy));
+        _mm_storeu_ps(t.dst[f] + k, _mm_mul_ps(v, factor));
+    }
+}
+
+void TransportAll(const Transport& t) {
+    for (int32_t i = 1; i < H - 1; ++i) {
+        int32_t j = 1;
+        for (; j + 4 <= W - 1; j += 4) {
+            int32_t k = i * W + j;
+            bool allStill = true;
+            for (int32_t c = 0; c < 4; ++c) allStill = allStill && TracesToItself(t.vx[k + c], t.vy[k + c], t.dt);
+            if (allStill) {
+                for (int32_t c = 0; c < 4; ++c) TransportCellScalar(t, i, j + c);
+            } else {
+                TransportGroup(t, i, j);
+            }
+        }
+        for (; j < W - 1; ++j) TransportCellScalar(t, i, j);
+    }
+}
+
+}  // namespace
+
 void ColorFluid::StepBatched(float dt) {
     float* vx0 = scratchD.data();
     float* vy0 = scratchE.data();
     std::copy(velocityX.begin(), velocityX.end(), vx0);
     std::copy(velocityY.begin(), velocityY.end(), vy0);
-    for (int32_t i = 1; i < H - 1; ++i)
-        for (int32_t j = 1; j < W - 1; ++j) {
-            int32_t k = i * W + j;
-            if (TracesToItself(vx0[k], vy0[k], dt)) {
-                velocityX[k] = MulExact(SampleAtCell(vx0, k), kRetention);
-                velocityY[k] = MulExact(SampleAtCell(vy0, k), kRetention);
-                continue;
-            }
-            Tap t = TapAt(static_cast<float>(j) - vx0[k] * dt, static_cast<float>(i) - vy0[k] * dt);
-            velocityX[k] = Bilinear(vx0, t) * kRetention;
-            velocityY[k] = Bilinear(vy0, t) * kRetention;
-        }
+    // Both components are traced with the velocity before this step.
+    TransportAll(Transport{vx0, vy0, dt, kRetention, 2, {vx0, vy0, nullptr},
+                           {velocityX.data(), velocityY.data(), nullptr}});
     ProjectBatched();
     // The projection is done with its work arrays; reuse them for the dye copies.
     float* r0 = scratchA.data();
@@ -281,20 +357,8 @@ void ColorFluid::StepBatched(float dt) {
     std::copy(dyeGreen.begin(), dyeGreen.end(), g0);
     std::copy(dyeBlue.begin(), dyeBlue.end(), b0);
     float fade = 1.0f - 0.08f * dt;
-    for (int32_t i = 1; i < H - 1; ++i)
-        for (int32_t j = 1; j < W - 1; ++j) {
-            int32_t k = i * W + j;
-            if (TracesToItself(velocityX[k], velocityY[k], dt)) {
-                dyeRed[k] = MulExact(SampleAtCell(r0, k), fade);
-                dyeGreen[k] = MulExact(SampleAtCell(g0, k), fade);
-                dyeBlue[k] = MulExact(SampleAtCell(b0, k), fade);
-                continue;
-            }
-            Tap t = TapAt(static_cast<float>(j) - velocityX[k] * dt, static_cast<float>(i) - velocityY[k] * dt);
-            dyeRed[k] = Bilinear(r0, t) * fade;
-            dyeGreen[k] = Bilinear(g0, t) * fade;
-            dyeBlue[k] = Bilinear(b0, t) * fade;
-        }
+    TransportAll(Transport{velocityX.data(), velocityY.data(), dt, fade, 3, {r0, g0, b0},
+                           {dyeRed.data(), dyeGreen.data(), dyeBlue.data()}});
 }
 
 }  // namespace rava
