@@ -88,7 +88,7 @@ BENCHMARK(BM_Part<false, false>)->Name("BM_RenderBaseline")->Arg(240)->Arg(10000
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;
