@@ -174,7 +174,8 @@ private:
     }
     int32_t NextGeneration(int owner) {
         if (in_.Chance(10)) return in_.Chance(2) ? generations_[owner] : HostileInt();
-        return generations_[owner] + 1;
+        // An owner at the top generation can never be updated again.
+        return generations_[owner] == INT32_MAX ? INT32_MAX : generations_[owner] + 1;
     }
 
     // ---- checks ------------------------------------------------------------
