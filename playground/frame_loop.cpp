@@ -8,6 +8,7 @@
 
 #include "playground/interaction.h"
 #include "playground/overlay.h"
+#include "runtime/runtime.h"
 
 namespace rava {
 
@@ -44,6 +45,19 @@ void FrameLoop::Start() {
 FrameOutcome FrameLoop::RunFrame() {
     canvas_.PumpMessages();
     if (!canvas_.WindowOpen()) return FrameOutcome::kWindowClosed;
+    try {
+        return FrameBody();
+    } catch (const rill_runtime_exception&) {
+        // NOTE: the host pumps messages inside its pointer and key queries, so
+        // a close request can be handled in the middle of a frame and the
+        // next drawing call then finds no window. That is the user closing
+        // the window, not a failure: end as a close at the next frame would.
+        if (!canvas_.WindowOpen()) return FrameOutcome::kWindowClosed;
+        throw;
+    }
+}
+
+FrameOutcome FrameLoop::FrameBody() {
     frameNow_ = clock_();
     FrameInput input;
     input.dt = FrameSeconds(state.lastFrameTime, frameNow_);

@@ -34,7 +34,8 @@ public:
 
     // Clock, the two opening plumes, the window, then the initial state.
     void Start();
-    // One frame up to and including Escape; kWindowClosed draws nothing.
+    // One frame up to and including Escape. kWindowClosed when the window was
+    // closed before the frame or while it ran (its remaining calls skipped).
     FrameOutcome RunFrame();
     // After the wait: remember this frame's clock and button for the next.
     void FinishFrame();
@@ -42,6 +43,8 @@ public:
     LoopState state;
 
 private:
+    FrameOutcome FrameBody();
+
     Canvas& canvas_;
     ColorFluid& fluid_;
     PixelBuffer& pixels_;
@@ -51,8 +54,8 @@ private:
 };
 
 // Runs the interactive mode until the window closes or Escape, waiting with
-// wait() between frames, then destroys every window. Errors propagate at once
-// without the teardown.
+// wait() between frames, then destroys every window. Errors raised while the
+// window is still open propagate at once, without the teardown.
 void RunFrameLoop(Canvas& canvas, ColorFluid& fluid, PixelBuffer& pixels, const MillisecondClock& clock,
                   const std::function<void()>& wait);
 

@@ -102,6 +102,7 @@ void FakeCanvas::DrawTextStyled(std::string_view text, float x, float y, int32_t
 
 void FakeCanvas::DrawPixels(std::span<const uint32_t> pixels, int32_t width, int32_t height, float destX, float destY,
                             float destWidth, float destHeight) {
+    CheckCanvasCondition(!failPixels, "failed to upload window/canvas pixels");
     log.push_back("Pixels " + std::to_string(pixels.size()) + " " + std::to_string(width) + "x" +
                   std::to_string(height) + " -> " + Num(destX) + " " + Num(destY) + " " + Num(destWidth) + "x" +
                   Num(destHeight));

@@ -25,6 +25,7 @@ public:
 
     bool open = false;
     bool failOpen = false;
+    bool failPixels = false;  // DrawPixels raises although the window is open
     int32_t mouseX = -1, mouseY = -1;
     bool leftDown = false;
     std::set<std::string> held;          // lower-case key names held now

@@ -1,9 +1,10 @@
 // The frame loop's order and lifetime on the fake: start-up sequence, frame
-// time from the wrapping 32-bit clock, leaving on Escape or a closed window,
-// the teardown, and errors that escape without it.
+// time from the wrapping 32-bit clock, leaving on Escape or a window closed
+// before or during a frame, the teardown, and errors that escape without it.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <stdexcept>
 
 #include "fake_canvas.h"
 #include "runtime/runtime.h"
@@ -85,6 +86,7 @@ struct LoopRun {
     void Run() {
         RunFrameLoop(canvas, fluid, pixels, clock.Reader(), [this] {
             ++waits;
+            if (waits > 500) throw std::runtime_error("the loop did not end");
             canvas.log.push_back("Wait");
             clock.now += 16;
             if (afterWait) afterWait(waits);
@@ -138,19 +140,31 @@ TEST(FrameLoop, FrameOrderPumpMeasureSimulateDraw) {
     EXPECT_EQ(order, expected);
 }
 
-TEST(FrameLoop, WindowLostDuringAFrameRaisesWithoutTeardown) {
+TEST(FrameLoop, WindowClosedDuringAFrameEndsLikeAClose) {
     LoopRun run;
     // The host pumps inside the pointer queries, so a close can land mid-frame.
     run.afterWait = [&](int waits) {
         if (waits == 2) run.canvas.onMouseQuery = [&] { run.canvas.open = false; };
     };
+    run.Run();
+    EXPECT_EQ(run.canvas.Calls("BeginFrame").size(), 2u);
+    EXPECT_EQ(run.canvas.log.back(), "DestroyAllWindows");
+    EXPECT_EQ(run.waits, 2);
+}
+
+TEST(FrameLoop, HostErrorWithTheWindowOpenEscapesWithoutTeardown) {
+    LoopRun run;
+    run.afterWait = [&](int waits) {
+        if (waits == 2) run.canvas.failPixels = true;
+    };
     try {
         run.Run();
         FAIL() << "no error";
     } catch (const rill_runtime_exception& error) {
-        EXPECT_STREQ(error.what(), "window.canvas: window/canvas runtime window is not open for MouseX");
+        EXPECT_STREQ(error.what(), "window.canvas: failed to upload window/canvas pixels");
     }
-    EXPECT_EQ(run.canvas.Calls("BeginFrame").size(), 2u);
+    EXPECT_EQ(run.canvas.Calls("BeginFrame").size(), 3u);
+    EXPECT_EQ(run.canvas.Calls("EndFrame").size(), 2u);
     EXPECT_TRUE(run.canvas.Calls("DestroyAllWindows").empty());
 }
 

@@ -1,0 +1,184 @@
+#!/bin/sh
+# End-to-end checks of rava_fluid.exe under Wine on a private Xvfb display:
+# start-up frame, keys and pointer, closing, and a window that cannot be made.
+# Usage: playground_e2e.sh SCENARIO rava_fluid.exe rava_close_window.exe WORK_DIR TOOLS_DIR
+# Screenshots are kept in WORK_DIR as <scenario>_<step>.png.
+set -u
+scenario="$1"; exe="$2"; closer="$3"; work="$4"; tools="$5"
+title="Rovovavev / Rava + Dudura fluid"
+title_pattern='^Rovovavev / Rava \+ Dudura fluid$'
+. "$(dirname "$0")/e2e_lib.sh"
+
+mkdir -p "$work"
+rm -f "$work/${scenario}"_*.png
+export WINEPREFIX="$work/wineprefix-e2e" WINEDEBUG=-all
+unset DISPLAY
+RAVA_XVFB_DISPLAY="${RAVA_E2E_DISPLAY:-93}"
+. "$tools/xvfb-env"
+"$tools/wine-prefix"
+if xdotool search --name "$title_pattern" >/dev/null 2>&1; then
+    echo "a playground window from an earlier run is still open on $DISPLAY"; exit 1
+fi
+
+view="34 161 672 448"
+background="17,27,34"
+
+# The pointer rests off the window so that no button shows its hover fill.
+park_pointer() { xdotool mousemove 1270 1010; }
+# Keys go to the focused window; a click on empty header space focuses it.
+focus_app() { move 900 90; xdotool click 1; park_pointer; sleep 0.2; }
+
+startup() {
+    start_app
+    find_window || exit 1
+    park_pointer
+    sleep 1
+    shot start
+    s=$last_shot
+    # The client area is exactly 1000 x 700: background at its four corners,
+    # the window frame just outside.
+    for corner in "0 0" "999 0" "0 699" "999 699" "720 140" "500 690"; do
+        expect_pixel "$s" $corner "$background" "background"
+    done
+    for outside in "-1 350" "1000 350" "500 700"; do
+        got=$(pixel "$s" $outside)
+        [ -n "$got" ] && [ "$got" != "$background" ] && pass "frame outside the client at ($outside): $got" ||
+            fail "background beyond the client area at ($outside)"
+    done
+    # The opening plumes: magenta on the left, cyan on the right of the view.
+    magenta=$(count_where "$s" 34 161 336 448 "r > g + 0.25 && b > g + 0.15")
+    cyan=$(count_where "$s" 370 161 336 448 "g > r + 0.25 && b > r + 0.25")
+    [ "$magenta" -gt 2000 ] && pass "magenta plume: $magenta pixels" || fail "magenta plume: $magenta pixels"
+    [ "$cyan" -gt 2000 ] && pass "cyan plume: $cyan pixels" || fail "cyan plume: $cyan pixels"
+    expect_pixel "$s" 39 649 "48,116,96" "pause button (accent)"
+    expect_pixel "$s" 215 649 "37,53,58" "clear button"
+    expect_pixel "$s" 363 649 "37,53,58" "fountains button"
+    expect_pixel "$s" 581 649 "37,53,58" "colour button"
+    for p in "784 649" "784 636" "784 662" "771 649" "797 649"; do
+        expect_pixel "$s" $p "236,93,168" "pink swatch"
+    done
+    expect_pixel "$s" 770 649 "$background" "left of the swatch"
+    # Hovering lights the button under the pointer.
+    move 100 660
+    sleep 0.3
+    shot hover
+    expect_pixel "$last_shot" 39 649 "60,128,108" "hovered pause button"
+    park_pointer
+
+    focus_app
+    xdotool key Escape
+    wait_exit 10
+    expect_clean_exit 1000 "Escape"
+}
+
+controls() {
+    start_app
+    find_window || exit 1
+    sleep 1
+    focus_app
+    xdotool key c
+    sleep 0.3
+    shot cyan
+    expect_pixel "$last_shot" 784 649 "80,207,237" "swatch after C"
+    running=$last_shot
+
+    # Pause: the view stops changing and the first button says so.
+    sleep 0.3
+    shot running2
+    n=$(diff_count "$running" "$last_shot" $view)
+    [ "$n" -gt 0 ] && pass "running view changes: $n pixels" || fail "view did not change while running"
+    xdotool key space
+    sleep 0.3
+    shot paused1
+    paused1=$last_shot
+    sleep 0.5
+    shot paused2
+    n=$(diff_count "$paused1" "$last_shot" $view)
+    [ "$n" -eq 0 ] && pass "paused view is frozen" || fail "paused view changed in $n pixels"
+    n=$(diff_count "$running" "$paused1" 49 630 140 38)
+    [ "$n" -gt 0 ] && pass "pause button label changed ($n pixels)" || fail "pause button label unchanged"
+    expect_pixel "$paused1" 39 649 "48,116,96" "paused button keeps the accent fill"
+
+    # Clear and stop the fountains (both work while paused), run, then drag
+    # a stroke through the middle of the view and rest at its end.
+    xdotool key r a space
+    sleep 0.3
+    move 104 300
+    xdotool mousedown 1
+    x=104
+    while [ $x -lt 604 ]; do
+        x=$((x + 20)); move $x 300; sleep 0.04
+    done
+    sleep 0.5
+    xdotool mouseup 1
+    park_pointer
+    xdotool key space
+    sleep 0.3
+    shot drag
+    drag=$last_shot
+    lit=$(count_where "$drag" 104 294 500 12 "g > 0.3 && b > 0.3 && g > r + 0.1")  # cyan dye after C
+    [ "$lit" -gt 3000 ] && pass "dye along the stroke: $lit of 6000 pixels" || fail "dye along the stroke: $lit of 6000 pixels"
+    expect_pixel "$drag" 370 580 "0,0,10" "empty field far from the stroke"
+    expect_pixel "$drag" 60 180 "0,0,10" "empty field in the corner"
+
+    # Bloom (paused): only pixels near bright dye change.
+    xdotool key b
+    sleep 0.3
+    shot nobloom
+    n=$(diff_count "$drag" "$last_shot" $view)
+    [ "$n" -gt 0 ] && pass "bloom toggle changed $n pixels" || fail "bloom toggle changed nothing"
+    far=$(($(diff_count "$drag" "$last_shot" 34 161 672 40) + $(diff_count "$drag" "$last_shot" 34 430 672 179)))
+    [ "$far" -eq 0 ] && pass "no change far from the dye" || fail "bloom toggle changed $far pixels far from the dye"
+    nobloom=$last_shot
+
+    # Exposure: holding Up brightens the frozen view.
+    before=$(mean_brightness "$nobloom" $view)
+    xdotool keydown Up
+    sleep 1.2
+    xdotool keyup Up
+    sleep 0.3
+    shot brighter
+    after=$(mean_brightness "$last_shot" $view)
+    [ "$after" -gt "$before" ] && pass "view brightness $before -> $after" || fail "view brightness $before -> $after"
+    n=$(diff_count "$nobloom" "$last_shot" 737 500 240 22)
+    [ "$n" -gt 0 ] && pass "exposure line changed" || fail "exposure line unchanged"
+
+    xdotool key Escape
+    wait_exit 10
+    expect_clean_exit 1000 "Escape"
+}
+
+close() {
+    for how in --system ""; do
+        start_app
+        find_window || exit 1
+        sleep 1
+        "$tools/wine-run" "$closer" "$title" $how || fail "close helper failed"
+        wait_exit 10
+        expect_clean_exit 3000 "close request ${how:-WM_CLOSE}"
+    done
+}
+
+creation_failure() {
+    # No X server answers on this display, so the window system refuses
+    # to create the window: a real CreateWindowExW failure.
+    dead=":$((RAVA_XVFB_DISPLAY + 100))"
+    if xdpyinfo -display "$dead" >/dev/null 2>&1; then echo "display $dead unexpectedly exists"; exit 1; fi
+    app_out="$work/$scenario.stdout"; app_err="$work/$scenario.stderr"
+    DISPLAY="$dead" "$tools/wine-run" "$exe" >"$app_out" 2>"$app_err"
+    status=$?
+    [ $status -eq 1 ] && pass "exit status 1" || fail "exit status $status"
+    printf 'window.canvas: failed to create window/canvas window\n' >"$work/.expected_err"
+    cmp -s "$app_err" "$work/.expected_err" && pass "message on standard error" ||
+        fail "standard error: [$(cat "$app_err")]"
+    [ -s "$app_out" ] && fail "unexpected standard output: $(cat "$app_out")"
+    xdotool search --name "$title_pattern" >/dev/null 2>&1 && fail "a window appeared"
+    return 0
+}
+
+case "$scenario" in
+startup | controls | close | creation_failure) "$scenario" ;;
+*) echo "unknown scenario $scenario"; exit 2 ;;
+esac
+echo "screenshots: $work/${scenario}_*.png"
+[ $failures -eq 0 ]
