@@ -2,8 +2,9 @@
 // title and posts it WM_CLOSE (or, with --system, the system menu's close
 // command, as the caption's close button does). Waits up to five seconds for
 // the window to appear. Exit status 0 when posted, 1 when not found, 2 on usage.
-#include <shellapi.h>
 #include <windows.h>
+// NOTE: shellapi.h needs the types of windows.h, so it stays in its own block.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
