@@ -92,7 +92,11 @@ CanvasWindow& RequireOpenWindow(std::string_view operation) {
         CheckCanvasCondition(false,
                              std::string("window/canvas runtime window is not open for ") + std::string(operation));
     }
-    wglMakeCurrent(window->dc, window->glrc);
+    // Rebinding the context that is already current changes nothing but costs
+    // a driver round trip on every primitive and pointer query.
+    if (wglGetCurrentContext() != window->glrc || wglGetCurrentDC() != window->dc) {
+        wglMakeCurrent(window->dc, window->glrc);
+    }
     return *window;
 }
 
