@@ -10,6 +10,7 @@
 #include <cmath>
 #include <typeinfo>
 
+#include "playground/jacobi.h"
 #include "runtime/runtime.h"
 
 namespace rava {
@@ -194,25 +195,8 @@ void ColorFluid::ProjectBatched() {
     if (anyDivergence) {
         std::fill(p, p + N, 0.0f);
         std::fill(q, q + N, 0.0f);
-        const __m128 quarter = _mm_set1_ps(0.25f);
-        for (int it = 0; it < kJacobiIterations; ++it) {
-            for (int32_t i = 1; i < H - 1; ++i) {
-                int32_t row = i * W;
-                // Whole rows four cells at a time; the two border cells that
-                // this also computes are put back to 0 below.
-                for (int32_t j = 0; j < W; j += 4) {
-                    int32_t k = row + j;
-                    __m128 s = _mm_add_ps(_mm_loadu_ps(p + k - 1), _mm_loadu_ps(p + k + 1));
-                    s = _mm_add_ps(s, _mm_loadu_ps(p + k - W));
-                    s = _mm_add_ps(s, _mm_loadu_ps(p + k + W));
-                    s = _mm_sub_ps(s, _mm_loadu_ps(div + k));
-                    _mm_storeu_ps(q + k, _mm_mul_ps(s, quarter));
-                }
-                q[row] = 0.0f;
-                q[row + W - 1] = 0.0f;
-            }
-            std::swap(p, q);
-        }
+        p = CpuHasAvx2() ? JacobiSweepsAvx2(p, q, div, kJacobiIterations)
+                         : JacobiSweepsSse2(p, q, div, kJacobiIterations);
         for (int32_t i = 1; i < H - 1; ++i)
             for (int32_t j = 1; j < W - 1; ++j) {
                 int32_t k = i * W + j;
@@ -288,6 +272,16 @@ inline __m128 ClampPs(__m128 v, float lo, float hi) {
     return _mm_and_ps(valid, c);
 }
 
+// For four lanes, the values at base + offset and the next column: each lane
+// is one 8-byte load of the horizontal pair, then two shuffles sort them.
+inline void GatherPairs(const float* s, const int32_t* base, int32_t offset, __m128& left, __m128& right) {
+    auto pair = [&](int lane) { return reinterpret_cast<const __m64*>(s + base[lane] + offset); };
+    __m128 a = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), pair(0)), pair(1));
+    __m128 b = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), pair(2)), pair(3));
+    left = _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0));
+    right = _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1));
+}
+
 void TransportGroup(const Transport& t, int32_t i, int32_t j) {
     int32_t k = i * W + j;
     const __m128 dt = _mm_set1_ps(t.dt);
@@ -310,10 +304,9 @@ void TransportGroup(const Transport& t, int32_t i, int32_t j) {
     const __m128 factor = _mm_set1_ps(t.factor);
     for (int f = 0; f < t.fields; ++f) {
         const float* s = t.src[f];
-        __m128 s00 = _mm_setr_ps(s[base[0]], s[base[1]], s[base[2]], s[base[3]]);
-        __m128 s10 = _mm_setr_ps(s[base[0] + 1], s[base[1] + 1], s[base[2] + 1], s[base[3] + 1]);
-        __m128 s01 = _mm_setr_ps(s[base[0] + W], s[base[1] + W], s[base[2] + W], s[base[3] + W]);
-        __m128 s11 = _mm_setr_ps(s[base[0] + W + 1], s[base[1] + W + 1], s[base[2] + W + 1], s[base[3] + W + 1]);
+        __m128 s00, s10, s01, s11;
+        GatherPairs(s, base, 0, s00, s10);
+        GatherPairs(s, base, W, s01, s11);
         __m128 top = _mm_add_ps(_mm_mul_ps(s00, gx), _mm_mul_ps(s10, fx));
         __m128 bottom = _mm_add_ps(_mm_mul_ps(s01, gx), _mm_mul_ps(s11, fx));
         __m128 v = _mm_add_ps(_mm_mul_ps(top, gy), _mm_mul_ps(bottom, fy));
