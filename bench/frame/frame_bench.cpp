@@ -1,8 +1,9 @@
 // Times the playground's real frame body (controls, Step, Render, overlay,
 // EndFrame) on a real canvas window, without the 16 ms wait, and reports the
 // median frame work. Baselines from the same run break it down: the drawing
-// alone, an empty presented frame, the solver alone, one pointer query and
-// a frame of text lines. Usage: bench_frame [frames]
+// alone, an empty presented frame, the solver alone, single host calls, a
+// frame of text lines, and the frame body's host traffic without any drawing
+// (every pump and input query it makes, nothing else). Usage: bench_frame [frames]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,7 +17,57 @@
 #include "playground/overlay.h"
 #include "playground/win32_canvas.h"
 
+#include "host/host.h"
+
 namespace {
+
+// Makes exactly the host calls the frame body would make, minus the drawing:
+// each primitive only pumps (its first step in the host), queries go to the
+// host. Counts what one frame asks of the host.
+class HostTrafficCanvas final : public rava::Canvas {
+public:
+    explicit HostTrafficCanvas(rava::Win32Canvas& host) : host_(host) {}
+
+    void OpenWindow(std::string_view title) override { host_.OpenWindow(title); }
+    void PumpMessages() override { Pump(); }
+    bool WindowOpen() override { return host_.WindowOpen(); }
+    void DestroyAllWindows() override { host_.DestroyAllWindows(); }
+    void BeginFrame(int32_t, int32_t, int32_t) override { Pump(); }
+    void EndFrame() override { Pump(); }
+    void DrawRect(float, float, float, float, int32_t, int32_t, int32_t) override { Pump(); }
+    void DrawRoundedRect(float, float, float, float, float, int32_t, int32_t, int32_t) override { Pump(); }
+    void DrawTextStyled(std::string_view, float, float, int32_t, int32_t, int32_t, int32_t) override { Pump(); }
+    void DrawPixels(std::span<const uint32_t>, int32_t, int32_t, float, float, float, float) override { Pump(); }
+    int32_t MouseX() override { return PointerRead(host_.MouseX()); }
+    int32_t MouseY() override { return PointerRead(host_.MouseY()); }
+    bool PointerDown(std::string_view button) override { return KeyQuery(host_.PointerDown(button)); }
+    bool KeyDown(std::string_view key) override { return KeyQuery(host_.KeyDown(key)); }
+    bool KeyPressed(std::string_view key) override {
+        ++pumps;
+        return KeyQuery(host_.KeyPressed(key));
+    }
+
+    int64_t pumps = 0;
+    int64_t pointerReads = 0;
+    int64_t keyQueries = 0;
+
+private:
+    void Pump() {
+        ++pumps;
+        rava::PumpWindowMessages();
+    }
+    int32_t PointerRead(int32_t value) {
+        ++pumps;
+        ++pointerReads;
+        return value;
+    }
+    bool KeyQuery(bool value) {
+        ++keyQueries;
+        return value;
+    }
+
+    rava::Win32Canvas& host_;
+};
 
 using Clock = std::chrono::steady_clock;
 
@@ -91,6 +142,19 @@ int main(int argc, char** argv) {
             canvas.MouseX();
             return true;
         });
+        const auto pump = Time(10, frames, [&] {
+            rava::PumpWindowMessages();
+            return true;
+        });
+        HostTrafficCanvas traffic(canvas);
+        rava::FrameLoop trafficLoop(traffic, fluid, pixels, rava::SteadyClockMilliseconds);
+        trafficLoop.state = loop.state;
+        const auto hostTraffic = Time(10, frames, [&] {
+            const bool more = trafficLoop.RunFrame() == rava::FrameOutcome::kContinue;
+            if (more) trafficLoop.FinishFrame();
+            return more;
+        });
+        const double trafficFrames = static_cast<double>(10 + hostTraffic.size());
         rava::ColorFluid solverOnly = fluid;
         const auto solver = Time(10, frames, [&] {
             solverOnly.Step(0.016f);
@@ -109,7 +173,13 @@ int main(int argc, char** argv) {
         Report("  empty presented frame (baseline)", emptyFrame, empty);
         Report("  frame of 20 overlay labels", texts, empty);
         Report("  one MouseX query", pointer, empty);
+        Report("  one PumpWindowMessages, empty queue", pump, empty);
+        Report("  frame body with each draw only pumping", hostTraffic, empty);
         Report("  Step + Render, no window", solver, empty);
+        std::printf("host calls per frame: %.1f pumps, %.1f pointer reads, %.1f key and button queries\n",
+                    static_cast<double>(traffic.pumps) / trafficFrames,
+                    static_cast<double>(traffic.pointerReads) / trafficFrames,
+                    static_cast<double>(traffic.keyQueries) / trafficFrames);
         const double work = Median(frameWork);
         std::printf("frame work median %.3f ms (%.2f x the empty frame); target <= 4 ms: %s\n", work, work / empty,
                     work <= 4.0 ? "met" : "missed");
