@@ -115,11 +115,11 @@ std::shared_ptr<PreparedCandidateBatch> RetainedResourceStore::PreflightCandidat
 
     for (int64_t i = 0; i < n; ++i) {
         const RenderFragment& f = fragments[i];
-        std::string ownerKey = IdentityKey("binding", f.id, 0);
-        if (staging.FindOwner(ownerKey) >= 0) {
+        // Owners are keyed by the bare id; only sequences use identity keys.
+        if (staging.FindOwner(f.id) >= 0) {
             return finish(false, Format("retained resource candidate batch duplicates owner {0}", {f.id}), &staging);
         }
-        staging.ownerMap.Put(ownerKey, static_cast<int32_t>(i), nullptr);
+        staging.ownerMap.Put(f.id, static_cast<int32_t>(i), nullptr);
         for (const RenderCommand& c : f.commands) {
             std::string sequenceKey = IdentityKey("command-sequence", "", c.sequence);
             if (staging.FindSequence(sequenceKey) >= 0) {

@@ -228,6 +228,22 @@ TEST_F(CandidateBatches, DuplicateOwnersAndSequences) {
     EXPECT_EQ(batch->ItemCount(), 0);
 }
 
+TEST_F(CandidateBatches, OwnerMapIsKeyedByTheBareOwnerId) {
+    // In 64 buckets "a" shares a bucket with "hy" but not with "fz"; their
+    // "binding" keys do the opposite. Sequences 0, 1, 10, 11 never collide,
+    // and plain commands look nothing up, so every staging probe is the
+    // second owner's lookup walking the first owner's node.
+    for (const auto& [second, probes] : {std::pair<std::string, int32_t>{"hy", 1}, {"fz", 0}}) {
+        RetainedResourceStore s("main");
+        ASSERT_TRUE(s.BindOwner(Fragment("a", 1, 0, 2), Delta(), 0).accepted);
+        ASSERT_TRUE(s.BindOwner(Fragment(second, 1, 10, 2), Delta(), 1).accepted);
+        auto batch = s.PreflightCandidateBatch({Fragment("a", 2, 0, 2), Fragment(second, 2, 10, 2)},
+                                               {Delta(), Delta()}, 2);
+        ASSERT_TRUE(batch->Accepted()) << batch->Message();
+        EXPECT_EQ(batch->StagingProbes(), probes) << second;
+    }
+}
+
 TEST_F(CandidateBatches, ItemFailuresNameTheItem) {
     BindOwners(2);
     AddUpdate(0);
