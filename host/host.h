@@ -69,6 +69,8 @@ bool PointerDown(std::string_view button);
 bool KeyDown(std::string_view key);
 // Consumes one counted press of the key on the focused current window.
 bool KeyPressed(std::string_view key);
+// The virtual-key code KeyDown and KeyPressed use for a key name, 0 when unknown.
+int VirtualKeyForName(std::string_view key);
 bool AnyCanvasWindowInForeground();
 
 // ---- Pointer lock and raw motion ----------------------------------------

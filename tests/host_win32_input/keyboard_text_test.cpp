@@ -53,7 +53,7 @@ TEST(Keyboard, ThreePressesAnswerThreeTimesAndThreeHundredStopAt255) {
     EXPECT_TRUE(KeyPressed("Space"));
     EXPECT_FALSE(KeyPressed("space"));
     for (int i = 0; i < 300; ++i) SendMessageW(w.hwnd, WM_KEYDOWN, 'R', kFirstDown);
-    EXPECT_EQ(w.pressCounters['R'], 255);
+    EXPECT_EQ(w.pressCounters[VirtualKeyForName("R")], 255);
     int answered = 0;
     while (KeyPressed("r") && answered < 400) ++answered;
     EXPECT_EQ(answered, 255);
