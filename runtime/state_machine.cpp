@@ -1,4 +1,6 @@
 // StateMachine: moves on exactly one matching transition, refuses ambiguity.
+#include <limits>
+
 #include "runtime/runtime.h"
 
 namespace rava {
@@ -23,7 +25,8 @@ bool StateMachine::Fire(std::string_view event) {
     previous = current;
     current = match->to;
     lastEvent = std::string(event);
-    ++transitionCount;
+    // The count stops at its maximum rather than overflowing.
+    if (transitionCount < std::numeric_limits<int32_t>::max()) ++transitionCount;
     message = "ok";
     return true;
 }

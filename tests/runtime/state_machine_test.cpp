@@ -16,6 +16,11 @@ TEST(StateMachine, TakesTheSingleMatchingTransition) {
     EXPECT_EQ(m.transitionCount, 1);
     EXPECT_TRUE(m.Fire("stop"));
     EXPECT_EQ(m.transitionCount, 2);
+    // A long-lived machine keeps moving once the count is at its maximum.
+    m.transitionCount = INT32_MAX;
+    EXPECT_TRUE(m.Fire("start"));
+    EXPECT_EQ(m.current, "running");
+    EXPECT_EQ(m.transitionCount, INT32_MAX);
 }
 
 TEST(StateMachine, RefusesAmbiguousTables) {
