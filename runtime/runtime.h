@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace rava {
@@ -20,9 +21,12 @@ std::string FormatPositional(std::string_view templ, const std::vector<std::stri
 // "true"/"false", text unchanged. Floats are deliberately not accepted.
 class PositionalArg {
 public:
+    // Unsigned values keep their own decimal: 2^64 - 1 must not read as -1.
     template <std::integral T>
         requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    PositionalArg(T value) : text_(std::to_string(static_cast<int64_t>(value))) {}
+    PositionalArg(T value)
+        : text_(std::is_signed_v<T> ? std::to_string(static_cast<int64_t>(value))
+                                    : std::to_string(static_cast<uint64_t>(value))) {}
     PositionalArg(bool value) : text_(value ? "true" : "false") {}
     PositionalArg(const char* value) : text_(value) {}
     PositionalArg(std::string_view value) : text_(value) {}

@@ -47,6 +47,7 @@ TEST(FormatPositional, IndexBeyond64BitsRaisesOutOfRange) {
 TEST(Format, RendersIntegersBooleansAndText) {
     EXPECT_EQ(Format("{0}|{1}|{2}|{3}", {-5, true, false, "t"}), "-5|true|false|t");
     EXPECT_EQ(Format("{0} {1}", {INT64_MIN, INT64_MAX}), "-9223372036854775808 9223372036854775807");
+    EXPECT_EQ(Format("{0} {1}", {UINT64_MAX, uint32_t{4294967295u}}), "18446744073709551615 4294967295");
     EXPECT_EQ(Format("{0}", {std::string("abc")}), "abc");
     EXPECT_EQ(Format("{0}", {0}), "0");
 }
