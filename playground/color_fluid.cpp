@@ -100,6 +100,12 @@ void ColorFluid::Reset() {
 }
 
 float ColorFluid::Sample(const std::vector<float>& field, float x, float y) {
+    if (field.size() < static_cast<size_t>(N)) {
+        // A caller's array shorter than the grid: its missing cells read as 0.
+        std::vector<float> full(field);
+        full.resize(N, 0.0f);
+        return Bilinear(full.data(), TapAt(x, y));
+    }
     return Bilinear(field.data(), TapAt(x, y));
 }
 

@@ -67,6 +67,12 @@ int32_t ToneMap(float value, float exposure) {
 }
 
 std::vector<float> ColorFluid::Bloom(const std::vector<float>& channel) {
+    if (channel.size() < static_cast<size_t>(N)) {
+        // A caller's array shorter than the grid: its missing cells read as 0.
+        std::vector<float> full(channel);
+        full.resize(N, 0.0f);
+        return ColorFluid::Bloom(full);
+    }
     std::vector<float> h(N), out(N);
     // Bright-passed row with four repeated edge cells on each side.
     alignas(16) float padded[W + 8];
@@ -105,6 +111,10 @@ void ColorFluid::Render(PixelBuffer& pixels, float exposure, bool bloomOn) {
         bR = Bloom(dyeRed);
         bG = Bloom(dyeGreen);
         bB = Bloom(dyeBlue);
+        // An overriding Bloom may hand back fewer cells; the rest add nothing.
+        for (auto* blur : {&bR, &bG, &bB}) {
+            if (blur->size() < static_cast<size_t>(N)) blur->resize(N, 0.0f);
+        }
     } else {
         bR.assign(N, 0.0f);
         bG.assign(N, 0.0f);

@@ -128,6 +128,9 @@ TEST(ColorFluid, SampleClampsToTheSamplingBounds) {
     // NaN and far-off coordinates clamp to 0 and sample column 0 / row 0.
     EXPECT_EQ(f.Sample(f.dyeRed, NAN, 20), f.dyeRed[20 * W]);
     EXPECT_EQ(f.Sample(f.dyeRed, 30, 2e7f), f.dyeRed[30]);
+    // A caller's array shorter than the grid is never read past its end.
+    EXPECT_EQ(f.Sample(std::vector<float>(10, 4.0f), 5, 0.5f), 2.0f);
+    EXPECT_EQ(f.Sample({}, 40, 30), 0.0f);
 }
 
 // Drives both solvers through splats, steps and projections and requires every

@@ -60,6 +60,26 @@ TEST(Bloom, SpreadsASingleBrightCellOnEvenOffsetsOnly) {
     }
 }
 
+// Arrays shorter than the grid, from a caller or from an overriding Bloom,
+// read as if their missing cells were 0, never past their end.
+struct ShortBloom : ColorFluid {
+    std::vector<float> Bloom(const std::vector<float>&) override { return std::vector<float>(5, 1.0f); }
+};
+
+TEST(Bloom, ShortArraysReadMissingCellsAsZero) {
+    ColorFluid f;
+    std::vector<float> full(N, 0.0f), cut(31 * W, 0.0f);
+    full[30 * W + 40] = cut[30 * W + 40] = 2.8f;
+    EXPECT_EQ(f.Bloom(cut), f.Bloom(full));
+    EXPECT_EQ(f.Bloom({}), std::vector<float>(N, 0.0f));
+    ShortBloom s;
+    PixelBuffer px(N, 0);
+    s.Render(px, 0.8f, true);
+    const auto lit = static_cast<uint32_t>(ToneMap(0.65f, 0.8f));
+    EXPECT_EQ(px[4], 0xFF000000u | lit << 16 | lit << 8 | static_cast<uint32_t>(ToneMap(0.65f + 0.006f, 0.8f)));
+    EXPECT_EQ(px[5], 0xFF00000Au);
+}
+
 TEST(Render, ClearedFieldIsDarkBlueWithOrWithoutBloom) {
     ColorFluid f;
     PixelBuffer px(N, 0);
