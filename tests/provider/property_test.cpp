@@ -42,7 +42,7 @@ TEST(ProviderProperty, DriverCatchesABrokenProvider) {
     };
     uint32_t counter = 0;
     OperationDriver driver([&counter](uint32_t bound) { return (counter++ * 2654435761u) % bound; });
-    Leaky p(ProviderConfig{}, OperationDriver::kOwnerThread);  // empty name: everything is refused
+    Leaky p(ProviderConfig{}, kOwner);  // empty name: everything is refused
     std::string broken;
     for (int i = 0; i < 200 && broken.empty(); ++i) broken = driver.Step(p);
     EXPECT_NE(broken, "");

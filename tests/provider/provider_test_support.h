@@ -1,9 +1,13 @@
-// Shared fixtures for the provider tests: configs with chosen capabilities and a provider
-// already initialized on its owner thread.
+// Shared helpers for the provider tests and the provider fuzzer: configs, a provider already
+// initialized on its owner thread, common service set-ups, expected texts, and a fingerprint of
+// every record a refused call must leave alone. Free of gtest so the fuzzer can include it.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "provider/native_ui_host_provider.h"
 
@@ -11,6 +15,8 @@ namespace rava::testing {
 
 inline constexpr int32_t kOwner = 7;
 inline constexpr int32_t kStranger = 9;
+inline constexpr const char* kText = "text/plain;charset=utf-8";
+inline constexpr const char* kImage = "image/rgba8";
 
 inline ProviderConfig FullConfig(std::string name = "probe") {
     ProviderConfig config;
@@ -26,12 +32,80 @@ inline std::unique_ptr<NativeUiHostProvider> ReadyProvider(const ProviderConfig&
     return provider;
 }
 
+// Opens composition "ni" on window at time 20; n holds selection, replacement, caret and candidate.
+inline bool Compose(NativeUiHostProvider& p, std::string_view window,
+                    std::array<int32_t, 10> n = {0, 2, 0, 0, 4, 6, 1, 16, -30, 40}) {
+    return p.BeginTextInput(window, "ni", n[0], n[1], n[2], n[3], n[4], n[5], n[6], n[7], n[8], n[9], "text", "none",
+                            false, false, kOwner, 20, 0);
+}
+
+// Publishes node id with generation in its own batch.
+inline bool CommitNode(NativeUiHostProvider& p, std::string_view id, int32_t generation) {
+    return p.BeginAccessibilityBatch(kOwner, 11, 1) &&
+           p.UpdateAccessibilityNode(id, generation, "button", "OK", kOwner) &&
+           p.CommitAccessibilityBatch(kOwner, 12, 1);
+}
+
+inline DisplayRecord PlainDisplay(std::string id, bool primary = true) {
+    return DisplayRecord{std::move(id), 0, 0, 1920, 1080, 0, 0, 1920, 1040, 100, primary};
+}
+
 inline std::string LastEvent(const NativeUiHostProvider& p) {
     return p.EventAt(static_cast<int64_t>(p.events.size()) - 1);
 }
 
-inline std::string Rejected(const std::string& operation, const std::string& reason) {
-    return "host.ui_services " + operation + " rejected: " + reason;
+inline std::string Rejected(std::string_view operation, std::string_view reason) {
+    return "host.ui_services " + std::string(operation) + " rejected: " + std::string(reason);
+}
+
+inline std::string EventLine(int64_t n, int64_t time, int64_t correlation, std::string_view category,
+                             std::string_view subject, std::string_view state, std::string_view detail) {
+    return "host-event " + std::to_string(n) + ": time=" + std::to_string(time) +
+           "; correlation=" + std::to_string(correlation) + "; category=" + std::string(category) +
+           "; subject=" + std::string(subject) + "; state=" + std::string(state) + "; detail=" + std::string(detail);
+}
+
+// Every record and counter except the lifecycle state, the failure count and the last result.
+inline std::string Fingerprint(const NativeUiHostProvider& p) {
+    std::string f = p.focusWindow + "|" + p.compositionText + "|" + p.surroundingText + "|" + p.inputPurpose + "|" +
+                    p.inputHints + "|" + p.clipboardOwner + "|" + p.clipboardFormat + "|" + p.clipboardPayload + "|" +
+                    p.sessionState + "|";
+    for (int64_t v : std::initializer_list<int64_t>{p.selectionStart,
+                                                    p.selectionEnd,
+                                                    p.replacementStart,
+                                                    p.replacementLength,
+                                                    p.caretX,
+                                                    p.caretY,
+                                                    p.caretWidth,
+                                                    p.caretHeight,
+                                                    p.candidateX,
+                                                    p.candidateY,
+                                                    p.compositionActive,
+                                                    p.keyboardRequested,
+                                                    p.keyboardVisible,
+                                                    p.clipboardDelayed,
+                                                    p.batchOpen,
+                                                    p.actionInProgress,
+                                                    p.topologyRevision,
+                                                    p.allocations,
+                                                    p.nextEventSequence,
+                                                    p.lastEventTime,
+                                                    p.lastCorrelation,
+                                                    p.maxLatencyMicroseconds,
+                                                    static_cast<int64_t>(p.events.size())}) {
+        f += std::to_string(v) + ",";
+    }
+    for (const AccessibilityNode& n : p.nodes) {
+        f += "|" + n.id + "/" + std::to_string(n.generation) + "/" + n.role + "/" + n.name;
+    }
+    for (const DisplayRecord& d : p.displays) {
+        f += "|" + d.id;
+        for (int32_t v : {d.x, d.y, d.width, d.height, d.workX, d.workY, d.workWidth, d.workHeight, d.scale}) {
+            f += "," + std::to_string(v);
+        }
+        f += d.primary ? "P" : "s";
+    }
+    return f;
 }
 
 }  // namespace rava::testing

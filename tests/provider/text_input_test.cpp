@@ -1,27 +1,21 @@
-// Text-input service: composition open/update/commit/cancel, focus transfer and the virtual
-// keyboard, with the geometry checks and the records left untouched by refusals.
+// Text-input service: the preedit record and line, a composition's life through surrounding
+// updates, commit and cancel, focus transfer and the virtual keyboard. Refusals: refusals_test.cpp.
 #include <gtest/gtest.h>
+
+#include <climits>
 
 #include "tests/provider/provider_test_support.h"
 
 namespace rava::testing {
 namespace {
 
-// Opens a composition on window with a plain geometry.
-bool Begin(NativeUiHostProvider& p, std::string_view window, int32_t caretX = 4, int32_t caretWidth = 1,
-           int32_t time = 20) {
-    return p.BeginTextInput(window, "ni", 0, 2, 0, 0, caretX, 6, caretWidth, 16, -30, 40, "text", "none", false, false,
-                            kOwner, time, 0);
-}
-
-TEST(TextInput, BeginLogsFullPreeditDetail) {
+TEST(TextInput, BeginStoresAndLogsTheFullPreedit) {
     auto p = ReadyProvider();
     ASSERT_TRUE(p->BeginTextInput("edit", "kan", 1, 3, 2, 5, -4, 6, 2, 18, -30, 40, "email", "no-spellcheck", true,
                                   true, kOwner, 20, 4));
-    EXPECT_EQ(LastEvent(*p),
-              "host-event 2: time=20; correlation=4; category=text-input; subject=edit; state=preedit; "
-              "detail=selection=1,3; replacement=2,5; caret=-4,6,2,18; candidate=-30,40; purpose=email; "
-              "hints=no-spellcheck; dead-key=true; virtual-keyboard=true");
+    EXPECT_EQ(LastEvent(*p), EventLine(2, 20, 4, "text-input", "edit", "preedit",
+                                       "selection=1,3; replacement=2,5; caret=-4,6,2,18; candidate=-30,40; "
+                                       "purpose=email; hints=no-spellcheck; dead-key=true; virtual-keyboard=true"));
     EXPECT_TRUE(p->compositionActive);
     EXPECT_TRUE(p->keyboardRequested);
     EXPECT_EQ(p->focusWindow, "edit");
@@ -32,142 +26,70 @@ TEST(TextInput, BeginLogsFullPreeditDetail) {
     EXPECT_EQ(p->caretX, -4);
     EXPECT_EQ(p->candidateX, -30);
     EXPECT_EQ(p->maxLatencyMicroseconds, 3);
-}
-
-TEST(TextInput, NegativeExtentsRefusedButNegativePositionsAccepted) {
-    auto p = ReadyProvider();
-    EXPECT_FALSE(Begin(*p, "w", 4, -1));
-    EXPECT_EQ(p->lastResult, Rejected("text-input-begin", "invalid-window-range-or-geometry"));
-    EXPECT_FALSE(p->compositionActive);
-    EXPECT_EQ(p->focusWindow, "");
-    EXPECT_FALSE(Begin(*p, ""));
-    EXPECT_FALSE(p->BeginTextInput("w", "", -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, "text", "none", false, false, kOwner, 1, 1));
-    EXPECT_FALSE(
-        p->BeginTextInput("w", "", 0, 0, 0, INT32_MIN, 0, 0, 0, 0, 0, 0, "t", "n", false, false, kOwner, 1, 1));
-    EXPECT_FALSE(p->BeginTextInput("w", "", 0, 0, 0, 0, 0, 0, 0, -5, 0, 0, "t", "n", false, false, kOwner, 1, 1));
-    EXPECT_EQ(p->failures, 5);
-    EXPECT_EQ(p->events.size(), 1u);
-    EXPECT_TRUE(Begin(*p, "w", -1, 0));
+    // Positions may be off-screen and extents zero.
+    ASSERT_TRUE(Compose(*p, "edit", {0, 0, 0, 0, -1, -1, 0, 0, INT32_MIN, 0}));
     EXPECT_EQ(p->caretX, -1);
     EXPECT_EQ(p->caretWidth, 0);
 }
 
 TEST(TextInput, BeginOnAnotherWindowMovesFocusWithoutCancel) {
     auto p = ReadyProvider();
-    ASSERT_TRUE(Begin(*p, "a"));
-    ASSERT_TRUE(Begin(*p, "b", 4, 1, 21));
+    ASSERT_TRUE(Compose(*p, "a"));
+    ASSERT_TRUE(Compose(*p, "b"));
     EXPECT_EQ(p->focusWindow, "b");
     EXPECT_EQ(p->events.size(), 3u);
-    EXPECT_EQ(LastEvent(*p).find("state=cancel"), std::string::npos);
-    EXPECT_FALSE(p->CommitTextInput("a", "x", 0, 0, kOwner, 22, 1));
+    EXPECT_NE(LastEvent(*p).find("subject=b; state=preedit"), std::string::npos);
     EXPECT_TRUE(p->CommitTextInput("b", "x", 0, 0, kOwner, 22, 1));
 }
 
-TEST(TextInput, CommitNeedsOpenCompositionOnFocusWindow) {
+TEST(TextInput, CompositionSurvivesSurroundingUpdatesAndEndsOnCommitOrCancel) {
     auto p = ReadyProvider();
-    EXPECT_FALSE(p->CommitTextInput("w", "x", 0, 0, kOwner, 11, 1));
-    EXPECT_EQ(p->lastResult, Rejected("text-input-commit", "inactive-stale-window-or-invalid-range"));
-    ASSERT_TRUE(Begin(*p, "w"));
-    EXPECT_FALSE(p->CommitTextInput("other", "x", 0, 0, kOwner, 21, 1));
-    EXPECT_FALSE(p->CommitTextInput("w", "x", -1, 0, kOwner, 21, 1));
-    EXPECT_FALSE(p->CommitTextInput("w", "x", 0, -1, kOwner, 21, 1));
-    EXPECT_TRUE(p->compositionActive);
-    EXPECT_EQ(p->compositionText, "ni");
-    ASSERT_TRUE(p->CommitTextInput("w", "你", 3, 2, kOwner, 22, 9));
-    EXPECT_EQ(LastEvent(*p),
-              "host-event 3: time=22; correlation=9; category=text-input; subject=w; state=commit; "
-              "detail=text=你; replacement=3,2");
-    EXPECT_FALSE(p->compositionActive);
-    EXPECT_EQ(p->compositionText, "");
-    EXPECT_EQ(p->focusWindow, "w");
-    EXPECT_FALSE(p->CommitTextInput("w", "x", 0, 0, kOwner, 23, 1));
-    EXPECT_EQ(p->failures, 5);
-}
-
-TEST(TextInput, SurroundingTextUpdatesSelectionOnly) {
-    auto p = ReadyProvider();
-    EXPECT_FALSE(p->UpdateSurroundingText("w", "abc", 0, 0, 0, 0, kOwner, 11, 1));
-    EXPECT_EQ(p->lastResult, Rejected("surrounding-text", "inactive-stale-window-or-invalid-range"));
-    ASSERT_TRUE(Begin(*p, "w"));
-    EXPECT_FALSE(p->UpdateSurroundingText("w", "abc", 0, 0, -1, 0, kOwner, 21, 1));
-    EXPECT_FALSE(p->UpdateSurroundingText("w", "abc", 0, 0, 0, -1, kOwner, 21, 1));
-    EXPECT_FALSE(p->UpdateSurroundingText("v", "abc", 0, 0, 0, 0, kOwner, 21, 1));
-    EXPECT_EQ(p->surroundingText, "");
+    ASSERT_TRUE(Compose(*p, "w"));
     ASSERT_TRUE(p->UpdateSurroundingText("w", "hello", 5, 5, 1, 0, kOwner, 21, 1));
-    EXPECT_EQ(LastEvent(*p),
-              "host-event 3: time=21; correlation=1; category=text-input; subject=w; state=surrounding-update; "
-              "detail=selection=5,5; delete=1,0");
+    EXPECT_EQ(LastEvent(*p), EventLine(3, 21, 1, "text-input", "w", "surrounding-update", "selection=5,5; delete=1,0"));
     EXPECT_EQ(p->surroundingText, "hello");
     EXPECT_EQ(p->selectionStart, 5);
     EXPECT_TRUE(p->compositionActive);
     EXPECT_EQ(p->compositionText, "ni");
-}
 
-TEST(TextInput, CancelNeedsMatchingWindow) {
-    auto p = ReadyProvider();
-    EXPECT_FALSE(p->CancelTextInput("w", "esc", kOwner, 11, 1));
-    EXPECT_EQ(p->lastResult, Rejected("text-input-cancel", "inactive-or-stale-window"));
-    ASSERT_TRUE(Begin(*p, "w"));
-    EXPECT_FALSE(p->CancelTextInput("v", "esc", kOwner, 21, 1));
-    EXPECT_TRUE(p->compositionActive);
-    ASSERT_TRUE(p->CancelTextInput("w", "escape-pressed", kOwner, 22, 1));
-    EXPECT_NE(LastEvent(*p).find("state=cancel; detail=escape-pressed"), std::string::npos);
+    ASSERT_TRUE(p->CommitTextInput("w", "你", 3, 2, kOwner, 22, 9));
+    EXPECT_EQ(LastEvent(*p), EventLine(4, 22, 9, "text-input", "w", "commit", "text=你; replacement=3,2"));
+    EXPECT_FALSE(p->compositionActive);
+    EXPECT_EQ(p->compositionText, "");
+    EXPECT_EQ(p->focusWindow, "w");
+
+    ASSERT_TRUE(Compose(*p, "w"));
+    ASSERT_TRUE(p->CancelTextInput("w", "escape-pressed", kOwner, 30, 2));
+    EXPECT_EQ(LastEvent(*p), EventLine(6, 30, 2, "text-input", "w", "cancel", "escape-pressed"));
     EXPECT_FALSE(p->compositionActive);
     EXPECT_EQ(p->compositionText, "");
 }
 
-TEST(TextInput, FocusTransferDuringCompositionLogsCancelThenFocus) {
+TEST(TextInput, FocusTransferCancelsARunningCompositionFirst) {
     auto p = ReadyProvider();
-    ASSERT_TRUE(Begin(*p, "old"));
+    ASSERT_TRUE(Compose(*p, "old"));
     ASSERT_TRUE(p->TransferTextFocus("old", "new", kOwner, 30, 6));
     ASSERT_EQ(p->events.size(), 4u);
     EXPECT_EQ(p->EventAt(2),
-              "host-event 3: time=30; correlation=6; category=text-input; subject=old; state=focus-cancel; "
-              "detail=composition-cancelled-before-transfer");
-    EXPECT_EQ(p->EventAt(3),
-              "host-event 4: time=31; correlation=6; category=text-input; subject=new; state=focus; "
-              "detail=from=old");
+              EventLine(3, 30, 6, "text-input", "old", "focus-cancel", "composition-cancelled-before-transfer"));
+    EXPECT_EQ(p->EventAt(3), EventLine(4, 31, 6, "text-input", "new", "focus", "from=old"));
     EXPECT_EQ(p->focusWindow, "new");
     EXPECT_FALSE(p->compositionActive);
     EXPECT_EQ(p->compositionText, "");
-}
-
-TEST(TextInput, FocusTransferRefusals) {
-    auto p = ReadyProvider();
-    EXPECT_FALSE(p->TransferTextFocus("a", "", kOwner, 11, 1));
-    EXPECT_EQ(p->lastResult, Rejected("text-focus-transfer", "invalid-source-or-destination"));
-    ASSERT_TRUE(Begin(*p, "a"));
-    EXPECT_FALSE(p->TransferTextFocus("b", "c", kOwner, 21, 1));
-    EXPECT_FALSE(p->TransferTextFocus("a", "", kOwner, 21, 1));
-    EXPECT_TRUE(p->compositionActive);
-    EXPECT_EQ(p->focusWindow, "a");
-    EXPECT_EQ(p->events.size(), 2u);
-    EXPECT_EQ(p->failures, 3);
-}
-
-TEST(TextInput, FocusTransferWithoutCompositionIgnoresSource) {
-    auto p = ReadyProvider();
-    ASSERT_TRUE(p->TransferTextFocus("nobody", "b", kOwner, 11, 1));
-    EXPECT_EQ(p->events.size(), 2u);
-    EXPECT_NE(LastEvent(*p).find("subject=b; state=focus; detail=from=nobody"), std::string::npos);
+    // Without a composition the source is not checked.
+    ASSERT_TRUE(p->TransferTextFocus("nobody", "b", kOwner, 40, 1));
+    EXPECT_EQ(p->events.size(), 5u);
+    EXPECT_EQ(LastEvent(*p), EventLine(5, 40, 1, "text-input", "b", "focus", "from=nobody"));
     EXPECT_EQ(p->focusWindow, "b");
 }
 
-TEST(TextInput, VirtualKeyboardHasItsOwnCapability) {
-    ProviderConfig config = FullConfig();
-    config.capabilities.virtualKeyboard = false;
-    auto p = ReadyProvider(config);
-    EXPECT_FALSE(p->SetVirtualKeyboard(true, true, "shown", kOwner, 11, 1));
-    EXPECT_EQ(p->lastResult, Rejected("virtual-keyboard", "capability-unavailable-before-effect"));
-    EXPECT_FALSE(p->keyboardRequested);
-
-    auto q = ReadyProvider();
-    ASSERT_TRUE(q->SetVirtualKeyboard(true, false, "pending", kOwner, 11, 1));
-    EXPECT_EQ(LastEvent(*q),
-              "host-event 2: time=11; correlation=1; category=text-input; subject=; state=virtual-keyboard; "
-              "detail=requested=true; visible=false; state=pending");
-    EXPECT_TRUE(q->keyboardRequested);
-    EXPECT_FALSE(q->keyboardVisible);
+TEST(TextInput, VirtualKeyboardRecordsRequestAndVisibility) {
+    auto p = ReadyProvider();
+    ASSERT_TRUE(p->SetVirtualKeyboard(true, false, "pending", kOwner, 11, 1));
+    EXPECT_EQ(LastEvent(*p), EventLine(2, 11, 1, "text-input", "", "virtual-keyboard",
+                                       "requested=true; visible=false; state=pending"));
+    EXPECT_TRUE(p->keyboardRequested);
+    EXPECT_FALSE(p->keyboardVisible);
 }
 
 }  // namespace
