@@ -10,150 +10,126 @@ namespace {
 
 using namespace rava::testing;
 
-struct AdmissionFixture : ::testing::Test {
+struct Admission : ::testing::Test {
     RetainedResourceStore store{"main"};
     AdmissionPlan plan{"row", 1};
     StagingSet staging{1};
+    StagingSet* in = &staging;
+
+    // "admitted", or the plan's refusal message.
+    std::string Outcome(bool admitted) const { return admitted ? "admitted" : plan.message; }
+    std::string Admit(const RenderPaint& r) { return Outcome(store.AdmitPaint(plan, *in, r)); }
+    std::string Admit(const RenderImage& r) { return Outcome(store.AdmitImage(plan, *in, r)); }
+    std::string Admit(const RenderGlyphAlpha& r) { return Outcome(store.AdmitGlyph(plan, *in, r)); }
+    std::string Admit(const RenderClip& r) { return Outcome(store.AdmitClip(plan, *in, r)); }
+    std::string Admit(const RenderTransform& r) { return Outcome(store.AdmitTransform(plan, *in, r)); }
+    // validations, explicit comparisons, payload comparisons
+    std::vector<int32_t> Work() const { return {plan.validations, plan.explicitComparisons, plan.payloadComparisons}; }
 };
 
-using PaintAdmission = AdmissionFixture;
-using ImageAdmission = AdmissionFixture;
-using OtherKindAdmission = AdmissionFixture;
-using StagedLookups = AdmissionFixture;
+using W = std::vector<int32_t>;
 
-TEST_F(PaintAdmission, IdenticalStoredPaintIsComparedNotValidated) {
+TEST_F(Admission, PaintIdentityComesBeforeValidation) {
     store.CommitPaints(Paint("p"));
-    EXPECT_TRUE(store.AdmitPaint(plan, staging, Paint("p")));
-    EXPECT_EQ(plan.explicitComparisons, 1);
-    EXPECT_EQ(plan.payloadComparisons, 0);
-    EXPECT_EQ(plan.validations, 0);
+    EXPECT_EQ(Admit(Paint("p")), "admitted");
+    EXPECT_EQ(Work(), (W{0, 1, 0}));
     EXPECT_TRUE(plan.pendingPaints.empty());
     EXPECT_EQ(plan.message, "preflight-not-complete");
+    EXPECT_EQ(Admit(Paint("p", 500)), "retained paint identity collision for p");
+    EXPECT_EQ(Work(), (W{0, 2, 0}));
 }
 
-TEST_F(PaintAdmission, IdentityComesBeforeValidation) {
-    store.CommitPaints(Paint("p"));
-    EXPECT_FALSE(store.AdmitPaint(plan, staging, Paint("p", 500)));
-    EXPECT_EQ(plan.message, "retained paint identity collision for p");
-    EXPECT_EQ(plan.validations, 0);
-    EXPECT_EQ(plan.explicitComparisons, 1);
-}
-
-TEST_F(PaintAdmission, SecondIdenticalPaintMatchesThePendingOne) {
-    EXPECT_TRUE(store.AdmitPaint(plan, staging, Paint("p")));
-    EXPECT_TRUE(store.AdmitPaint(plan, staging, Paint("p")));
-    EXPECT_EQ(plan.validations, 1);
-    EXPECT_EQ(plan.explicitComparisons, 1);
-    EXPECT_EQ(plan.pendingPaints.size(), 1u);
-    EXPECT_FALSE(store.AdmitPaint(plan, staging, Paint("p", 50)));
-    EXPECT_EQ(plan.message, "retained paint identity collision for p");
+TEST_F(Admission, SecondPaintMatchesThePendingOne) {
+    EXPECT_EQ(Admit(Paint("p")), "admitted");
+    EXPECT_EQ(Admit(Paint("p")), "admitted");
+    EXPECT_EQ(Work(), (W{1, 1, 0}));
+    EXPECT_EQ(Admit(Paint("p", 50)), "retained paint identity collision for p");
     EXPECT_EQ(plan.pendingPaints.size(), 1u);
 }
 
-TEST_F(PaintAdmission, IdLengthRuleFollowsValidation) {
-    EXPECT_TRUE(store.AdmitPaint(plan, staging, Paint(std::string(256, 'p'))));
-    EXPECT_FALSE(store.AdmitPaint(plan, staging, Paint(std::string(257, 'p'))));
-    EXPECT_EQ(plan.message, "retained paint id exceeds 256 bytes");
+TEST_F(Admission, PaintIdLengthRuleFollowsValidation) {
+    EXPECT_EQ(Admit(Paint(std::string(256, 'p'))), "admitted");
+    EXPECT_EQ(Admit(Paint(std::string(257, 'p'))), "retained paint id exceeds 256 bytes");
     EXPECT_EQ(plan.validations, 2);
     RenderPaint bad = Paint(std::string(300, 'q'), 101);
-    EXPECT_FALSE(store.AdmitPaint(plan, staging, bad));
-    EXPECT_EQ(plan.message, "render paint " + bad.id + " requires opacity from 0 through 100");
-    EXPECT_FALSE(store.AdmitPaint(plan, staging, Paint("")));
-    EXPECT_EQ(plan.message, "render paint requires a nonempty id");
+    EXPECT_EQ(Admit(bad), "render paint " + bad.id + " requires opacity from 0 through 100");
+    EXPECT_EQ(Admit(Paint("")), "render paint requires a nonempty id");
     EXPECT_EQ(plan.pendingPaints.size(), 1u);
 }
 
-TEST_F(ImageAdmission, GenerationsCoexistAndMayNotRegress) {
+TEST_F(Admission, ImageGenerationsCoexistAndMayNotRegress) {
     store.CommitImages(ReadyImage("im", 1));
     store.CommitImages(ReadyImage("im", 2));
-    EXPECT_TRUE(store.AdmitImage(plan, staging, ReadyImage("im", 2)));
-    EXPECT_EQ(plan.explicitComparisons, 1);
-    EXPECT_EQ(plan.payloadComparisons, 1);
-    EXPECT_EQ(plan.validations, 0);
-
+    EXPECT_EQ(Admit(ReadyImage("im", 2)), "admitted");
+    EXPECT_EQ(Work(), (W{0, 1, 1}));
     RenderImage changed = ReadyImage("im", 1);
     changed.payloadHex[0] = 'b';
-    EXPECT_FALSE(store.AdmitImage(plan, staging, changed));
-    EXPECT_EQ(plan.message, "retained image identity collision for im@1");
-    EXPECT_EQ(plan.payloadComparisons, 2);
-
-    EXPECT_FALSE(store.AdmitImage(plan, staging, ReadyImage("im", 0)));
-    EXPECT_EQ(plan.message, "retained image im generation regressed from 2 to 0");
-    EXPECT_EQ(plan.validations, 0);
-
-    EXPECT_TRUE(store.AdmitImage(plan, staging, ReadyImage("im", 3)));
+    EXPECT_EQ(Admit(changed), "retained image identity collision for im@1");
+    EXPECT_EQ(Work(), (W{0, 2, 2}));
+    // Regression is decided before validation.
+    EXPECT_EQ(Admit(ReadyImage("im", 0)), "retained image im generation regressed from 2 to 0");
+    EXPECT_EQ(Work(), (W{0, 2, 2}));
+    EXPECT_EQ(Admit(ReadyImage("im", 3)), "admitted");
     EXPECT_EQ(plan.validations, 1);
     EXPECT_EQ(plan.pendingImages.size(), 1u);
     EXPECT_EQ(store.FindImageLatest(plan, staging, "im"), 2);
     EXPECT_EQ(store.FindImageLatest(plan, staging, "other"), 0);
 }
 
-TEST_F(ImageAdmission, NonPositiveFirstGenerationIsAValidationFailure) {
-    EXPECT_FALSE(store.AdmitImage(plan, staging, ReadyImage("im", 0)));
-    EXPECT_EQ(plan.message, "render image im requires a positive generation");
-    EXPECT_FALSE(store.AdmitImage(plan, staging, ReadyImage("im", INT32_MIN)));
-    EXPECT_EQ(plan.message, "render image im requires a positive generation");
-    EXPECT_EQ(plan.validations, 2);
-}
-
-TEST_F(ImageAdmission, PendingGenerationsRaiseTheNewest) {
-    EXPECT_TRUE(store.AdmitImage(plan, staging, ReadyImage("im", 5)));
-    EXPECT_TRUE(store.AdmitImage(plan, staging, ReadyImage("im", 5)));  // pending match
-    EXPECT_EQ(plan.payloadComparisons, 1);
-    EXPECT_FALSE(store.AdmitImage(plan, staging, ReadyImage("im", 4)));
-    EXPECT_EQ(plan.message, "retained image im generation regressed from 5 to 4");
-    EXPECT_TRUE(store.AdmitImage(plan, staging, LoadingImage("im", 6)));
-    EXPECT_TRUE(store.AdmitImage(plan, staging, ReadyImage("other", 1)));
+TEST_F(Admission, ImageGenerationsAgainstPendingOnes) {
+    // Without any known generation a non-positive one is a validation failure.
+    EXPECT_EQ(Admit(ReadyImage("im", 0)), "render image im requires a positive generation");
+    EXPECT_EQ(Admit(ReadyImage("im", INT32_MIN)), "render image im requires a positive generation");
+    EXPECT_EQ(Work(), (W{2, 0, 0}));
+    EXPECT_EQ(Admit(ReadyImage("im", 5)), "admitted");
+    EXPECT_EQ(Admit(ReadyImage("im", 5)), "admitted");  // pending match
+    EXPECT_EQ(Work(), (W{3, 1, 1}));
+    EXPECT_EQ(Admit(ReadyImage("im", 4)), "retained image im generation regressed from 5 to 4");
+    EXPECT_EQ(Admit(LoadingImage("im", 6)), "admitted");
+    EXPECT_EQ(Admit(ReadyImage("other", 1)), "admitted");
     EXPECT_EQ(plan.pendingImages.size(), 3u);
 }
 
-TEST_F(OtherKindAdmission, GlyphsComparePayloadsClipsAndTransformsDoNot) {
+TEST_F(Admission, GlyphsComparePayloadsClipsAndTransformsDoNot) {
     store.CommitGlyphs(Glyph(GlyphId()));
     store.CommitClips(Clip("c"));
     store.CommitTransforms(Transform("t"));
-    EXPECT_TRUE(store.AdmitGlyph(plan, staging, Glyph(GlyphId())));
-    EXPECT_TRUE(store.AdmitClip(plan, staging, Clip("c")));
-    EXPECT_TRUE(store.AdmitTransform(plan, staging, Transform("t")));
-    EXPECT_EQ(plan.explicitComparisons, 3);
-    EXPECT_EQ(plan.payloadComparisons, 1);
+    EXPECT_EQ(Admit(Glyph(GlyphId())), "admitted");
+    EXPECT_EQ(Admit(Clip("c")), "admitted");
+    EXPECT_EQ(Admit(Transform("t")), "admitted");
+    EXPECT_EQ(Work(), (W{0, 3, 1}));
 
     RenderGlyphAlpha g = Glyph(GlyphId());
     g.source = "other";
-    EXPECT_FALSE(store.AdmitGlyph(plan, staging, g));
-    EXPECT_EQ(plan.message, "retained glyph identity collision for " + GlyphId());
-    RenderClip c = Clip("c");
-    c.x = 1;
-    EXPECT_FALSE(store.AdmitClip(plan, staging, c));
-    EXPECT_EQ(plan.message, "retained clip identity collision for c");
-    RenderTransform t = Transform("t");
-    t.rotationMillidegrees = 1;
-    EXPECT_FALSE(store.AdmitTransform(plan, staging, t));
-    EXPECT_EQ(plan.message, "retained transform identity collision for t");
-    EXPECT_FALSE(store.AdmitTransform(plan, staging, Transform("identity")));
-    EXPECT_EQ(plan.message, "render transform id identity is reserved for the built-in identity transform");
+    EXPECT_EQ(Admit(g), "retained glyph identity collision for " + GlyphId());
+    EXPECT_EQ(Admit(RenderClip{"c", 1, -4, 10, 20, 3}), "retained clip identity collision for c");
+    EXPECT_EQ(Admit(RenderTransform{"t", 5, -5, 100, 100, 1}), "retained transform identity collision for t");
+    EXPECT_EQ(Admit(Transform("identity")),
+              "render transform id identity is reserved for the built-in identity transform");
     EXPECT_EQ(plan.validations, 1);
 }
 
-TEST_F(OtherKindAdmission, RefusalsLeaveTheStoreUnchanged) {
+TEST_F(Admission, RefusalsLeaveTheStoreUnchanged) {
     store.CommitPaints(Paint("p"));
     store.CommitImages(ReadyImage("im", 2));
     store.CommitClips(Clip("c"));
     StoreSnapshot before = Snapshot(store);
-    EXPECT_FALSE(store.AdmitPaint(plan, staging, Paint("p", 5)));
-    EXPECT_FALSE(store.AdmitPaint(plan, staging, Paint("", 5)));
-    EXPECT_FALSE(store.AdmitImage(plan, staging, ReadyImage("im", 1)));
-    EXPECT_FALSE(store.AdmitImage(plan, staging, ReadyImage("x", 1, 600, 1)));
-    EXPECT_FALSE(store.AdmitGlyph(plan, staging, Glyph("sha256:zz")));
-    EXPECT_FALSE(store.AdmitClip(plan, staging, {"c", 0, 0, 1, 1, 0}));
-    EXPECT_FALSE(store.AdmitTransform(plan, staging, {"t", 0, 0, 0, 0, 0}));
-    EXPECT_TRUE(store.AdmitPaint(plan, staging, Paint("new")));
+    EXPECT_NE(Admit(Paint("p", 5)), "admitted");
+    EXPECT_NE(Admit(Paint("", 5)), "admitted");
+    EXPECT_NE(Admit(ReadyImage("im", 1)), "admitted");
+    EXPECT_NE(Admit(ReadyImage("x", 1, 600, 1)), "admitted");
+    EXPECT_NE(Admit(Glyph("sha256:zz")), "admitted");
+    EXPECT_NE(Admit(RenderClip{"c", 0, 0, 1, 1, 0}), "admitted");
+    EXPECT_NE(Admit(RenderTransform{"t", 0, 0, 0, 0, 0}), "admitted");
+    EXPECT_EQ(Admit(Paint("new")), "admitted");
     EXPECT_EQ(Snapshot(store), before);
     EXPECT_GT(plan.indexProbes, 0);
 }
 
-TEST_F(StagedLookups, StagedRecordsHaveCombinedPositionsAfterStoreRows) {
+TEST_F(Admission, StagedRecordsHaveCombinedPositionsAfterStoreRows) {
     for (int i = 0; i < 5; ++i) store.CommitPaints(Paint("s" + std::to_string(i)));
     StagingSet batch(64);
+    in = &batch;
     batch.paints = {Paint("a"), Paint("b")};
     batch.identityMap.Put(IdentityKey("paint", "a", 0), 5, nullptr);
     batch.identityMap.Put(IdentityKey("paint", "b", 0), 6, nullptr);
@@ -165,29 +141,13 @@ TEST_F(StagedLookups, StagedRecordsHaveCombinedPositionsAfterStoreRows) {
     EXPECT_EQ(store.ReadPaint(-1, batch), RenderPaint{});
     EXPECT_GE(batch.Probes(), 1);
     // A staged identical paint is compared, a different one collides.
-    EXPECT_TRUE(store.AdmitPaint(plan, batch, Paint("a")));
-    EXPECT_FALSE(store.AdmitPaint(plan, batch, Paint("b", 1)));
-    EXPECT_EQ(plan.message, "retained paint identity collision for b");
+    EXPECT_EQ(Admit(Paint("a")), "admitted");
+    EXPECT_EQ(Admit(Paint("b", 1)), "retained paint identity collision for b");
 
     batch.images = {ReadyImage("im", 4)};
     batch.identityMap.Put(IdentityKey("image-latest", "im", 0), 0, nullptr);
     EXPECT_EQ(store.FindImageLatest(plan, batch, "im"), 4);
-    EXPECT_FALSE(store.AdmitImage(plan, batch, ReadyImage("im", 3)));
-    EXPECT_EQ(plan.message, "retained image im generation regressed from 4 to 3");
-}
-
-TEST(AdmissionRecords, NewPlanAndDeltaCounts) {
-    AdmissionPlan plan("row", 7);
-    EXPECT_FALSE(plan.accepted);
-    EXPECT_EQ(plan.message, "preflight-not-complete");
-    EXPECT_EQ(plan.ownerId, "row");
-    EXPECT_EQ(plan.generation, 7);
-    EXPECT_EQ(plan.validations + plan.explicitComparisons + plan.payloadComparisons + plan.indexProbes, 0);
-    ResourceDelta delta;
-    EXPECT_EQ(DeltaEntryCount(delta), 0);
-    delta.paints = {Paint("a"), Paint("b")};
-    delta.clips = {Clip("c")};
-    EXPECT_EQ(DeltaEntryCount(delta), 3);
+    EXPECT_EQ(Admit(ReadyImage("im", 3)), "retained image im generation regressed from 4 to 3");
 }
 
 }  // namespace

@@ -9,7 +9,9 @@ namespace {
 
 using namespace rava::testing;
 
-struct DeltaFixture : ::testing::Test {
+const std::string kStoreLimit = "retained resource store exceeds 65536 entries/commands or 64 MiB";
+
+struct Owners : ::testing::Test {
     RetainedResourceStore store{"main"};
 
     OperationResult Bind(const RenderFragment& f, const ResourceDelta& d = Delta()) {
@@ -18,36 +20,44 @@ struct DeltaFixture : ::testing::Test {
     OperationResult Update(const RenderFragment& f, const ResourceDelta& d = Delta()) {
         return store.UpdateOwner(f, d, store.Revision());
     }
+    void RefuseBind(const RenderFragment& f, const ResourceDelta& d, const std::string& message) {
+        ExpectRefused(store, [&] { return Bind(f, d); }, message);
+    }
+    void RefuseUpdate(const RenderFragment& f, const ResourceDelta& d, const std::string& message) {
+        ExpectRefused(store, [&] { return Update(f, d); }, message);
+    }
 };
 
-using BuildPlanOrder = DeltaFixture;
-using OwnerBinding = DeltaFixture;
-using OwnerUpdate = DeltaFixture;
-using StoreLimits = DeltaFixture;
-using References = DeltaFixture;
+// A one-command fragment "row" whose command is changed by `change`.
+template <typename Change>
+RenderFragment RowWith(Change change) {
+    RenderFragment f = Fragment("row");
+    change(f.commands[0]);
+    return f;
+}
 
-TEST_F(BuildPlanOrder, StateRevisionSurfaceFragmentOwnerInThatOrder) {
+ResourceDelta WithPaints(std::initializer_list<RenderPaint> paints) {
+    ResourceDelta d = Delta();
+    d.paints = paints;
+    return d;
+}
+
+TEST_F(Owners, ChecksRunStateRevisionSurfaceFragmentOwnerDeltaInThatOrder) {
     ASSERT_TRUE(Bind(Fragment("row", 1, 0, 1)).accepted);
     RenderFragment bad = Fragment("row", 1, 0, 1);  // already bound
     bad.inkBounds.width = 1;                        // and invalid
     ResourceDelta wrongSurface = Delta("other");
     wrongSurface.paints = {Paint("")};
+    const ResourceDelta badPaint = WithPaints({Paint("")});
     ExpectRefused(store, [&] { return store.BindOwner(bad, wrongSurface, 7); },
                   "retained resource store stale revision: expected 7, current 1");
-    ExpectRefused(store, [&] { return Bind(bad, wrongSurface); },
-                  "retained resource delta surface does not match store");
-    ResourceDelta badPaint = Delta();
-    badPaint.paints = {Paint("")};
-    ExpectRefused(store, [&] { return Bind(bad, badPaint); }, "fragment row ink bounds must contain its layout bounds");
-    ExpectRefused(store, [&] { return Bind(Fragment("row", 1, 0, 1), badPaint); },
-                  "retained resource owner row is already bound");
-    ExpectRefused(store, [&] { return Bind(Fragment("new", 1, 5, 1), badPaint); },
-                  "render paint requires a nonempty id");
+    RefuseBind(bad, wrongSurface, "retained resource delta surface does not match store");
+    RefuseBind(bad, badPaint, "fragment row ink bounds must contain its layout bounds");
+    RefuseBind(Fragment("row", 1, 0, 1), badPaint, "retained resource owner row is already bound");
+    RefuseBind(Fragment("new", 1, 5, 1), badPaint, "render paint requires a nonempty id");
     store.Close();
     ExpectRefused(store, [&] { return store.BindOwner(bad, wrongSurface, 7); }, "retained resource store is not open");
-}
 
-TEST_F(BuildPlanOrder, InvalidSurfaceStoreRefusesEverything) {
     RetainedResourceStore invalid(std::string(129, 's'));
     ResourceDelta d = Delta(std::string(129, 's'));
     ExpectRefused(invalid, [&] { return invalid.BindOwner(Fragment("row"), d, 0); },
@@ -56,24 +66,19 @@ TEST_F(BuildPlanOrder, InvalidSurfaceStoreRefusesEverything) {
                   "retained resource store is not open");
 }
 
-TEST_F(OwnerBinding, CommandRangesMayNotTouch) {
+TEST_F(Owners, CommandRangesMayNotTouch) {
     ASSERT_TRUE(Bind(Fragment("a", 1, 20, 11)).accepted);  // 20..30
-    ExpectRefused(store, [&] { return Bind(Fragment("b", 1, 10, 11)); },
-                  "retained resource owner b command range overlaps a");
-    ExpectRefused(store, [&] { return Bind(Fragment("b", 1, 30, 5)); },
-                  "retained resource owner b command range overlaps a");
+    RefuseBind(Fragment("b", 1, 10, 11), Delta(), "retained resource owner b command range overlaps a");
+    RefuseBind(Fragment("b", 1, 30, 5), Delta(), "retained resource owner b command range overlaps a");
     EXPECT_TRUE(Bind(Fragment("b", 1, 10, 10)).accepted);  // 10..19
     EXPECT_TRUE(Bind(Fragment("c", 1, 31, 1)).accepted);
     // The first overlapping owner in binding order is named.
-    ExpectRefused(store, [&] { return Bind(Fragment("d", 1, 0, 40)); },
-                  "retained resource owner d command range overlaps a");
+    RefuseBind(Fragment("d", 1, 0, 40), Delta(), "retained resource owner d command range overlaps a");
 }
 
-TEST_F(OwnerBinding, PreflightThenBindRaisesRevisionByOne) {
-    ResourceDelta d = Delta();
-    d.paints = {Paint("p")};
-    RenderFragment f = Fragment("row");
-    f.commands[0].paintId = "p";
+TEST_F(Owners, PreflightThenBindRaisesRevisionByOne) {
+    ResourceDelta d = WithPaints({Paint("p")});
+    RenderFragment f = RowWith([](RenderCommand& c) { c.paintId = "p"; });
     OperationResult pre = store.PreflightBinding(f, d, 0);
     EXPECT_TRUE(pre.accepted);
     EXPECT_EQ(pre.message, "ok");
@@ -84,9 +89,8 @@ TEST_F(OwnerBinding, PreflightThenBindRaisesRevisionByOne) {
     EXPECT_TRUE(bound.accepted);
     EXPECT_EQ(bound.revision, 1);
     EXPECT_EQ(bound.validations, 1);
-    EXPECT_EQ(store.AdmissionCount(), 1);
-    EXPECT_EQ(store.OwnerCount(), 1);
-    EXPECT_EQ(store.CommandCount(), 1);
+    EXPECT_EQ((std::vector<int32_t>{store.AdmissionCount(), store.OwnerCount(), store.CommandCount()}),
+              (std::vector<int32_t>{1, 1, 1}));
     EXPECT_EQ(store.FindOwner("row"), 0);
     EXPECT_EQ(store.FindCommand(f.commands[0]), 0);
     EXPECT_EQ(store.CommandOwner(f.commands[0]), 0);
@@ -96,6 +100,7 @@ TEST_F(OwnerBinding, PreflightThenBindRaisesRevisionByOne) {
     RenderFragment g = Fragment("two", 1, 5, 1);
     g.commands[0].paintId = "p";
     OperationResult again = store.BindOwner(g, d, 1);
+    ASSERT_TRUE(again.accepted);
     EXPECT_EQ(again.validations, 0);
     EXPECT_EQ(again.explicitComparisons, 1);
     EXPECT_EQ(store.PaintCount(), 1);
@@ -103,96 +108,88 @@ TEST_F(OwnerBinding, PreflightThenBindRaisesRevisionByOne) {
     changed.intArg9 = 1;
     EXPECT_EQ(store.FindCommand(changed), -1);
     EXPECT_EQ(store.CommandOwner(changed), -1);
+
+    // Close empties the store but keeps the cumulative counters.
+    EXPECT_TRUE(store.Close());
+    EXPECT_EQ(store.Diagnostics(),
+              "retained-resource-store-v1: surface=main; state=closed; revision=3; entries=0; owners=0; commands=0; "
+              "payload=0; validations=1; explicit-comparisons=1; payload-comparisons=0; admissions=2; "
+              "rejections=operation-results-only");
+    EXPECT_EQ(store.FindOwner("row"), -1);
+    EXPECT_EQ(store.FindCommand(f.commands[0]), -1);
+    EXPECT_EQ(store.CommandOwnerAt(0), -1);
 }
 
-TEST_F(OwnerUpdate, GenerationMustRise) {
-    ASSERT_TRUE(Bind(Fragment("row", 3)).accepted);
-    ExpectRefused(store, [&] { return Update(Fragment("row", 3)); },
-                  "retained resource owner row requires a newer fragment generation");
-    ExpectRefused(store, [&] { return Update(Fragment("row", 2)); },
-                  "retained resource owner row requires a newer fragment generation");
-    ExpectRefused(store, [&] { return Update(Fragment("nobody", 9)); },
-                  "retained resource owner nobody requires an initial binding");
-    OperationResult r = Update(Fragment("row", 4));
+TEST_F(Owners, UpdatesNeedABindingARisingGenerationAndTheExactRange) {
+    ASSERT_TRUE(Bind(Fragment("row", 3, 10, 3)).accepted);
+    const std::string newer = "retained resource owner row requires a newer fragment generation";
+    const std::string range = "retained resource owner row must preserve its exact command range";
+    RefuseUpdate(Fragment("row", 3, 10, 3), Delta(), newer);
+    RefuseUpdate(Fragment("row", 2, 10, 3), Delta(), newer);
+    RefuseUpdate(Fragment("nobody", 9), Delta(), "retained resource owner nobody requires an initial binding");
+    RefuseUpdate(Fragment("row", 4, 10, 4), Delta(), range);
+    RefuseUpdate(Fragment("row", 4, 10, 2), Delta(), range);
+    RefuseUpdate(Fragment("row", 4, 11, 3), Delta(), range);
+    RenderFragment f = Fragment("row", 4, 10, 3);
+    f.commands[2].kind = "label";
+    f.commands[2].stringArg1 = "new text";
+    OperationResult r = Update(f);
     EXPECT_TRUE(r.accepted);
     EXPECT_EQ(r.revision, 2);
     EXPECT_EQ(store.OwnerGeneration(0), 4);
-    EXPECT_EQ(store.CommandCount(), 1);
-}
-
-TEST_F(OwnerUpdate, ExactCommandRangeIsKept) {
-    ASSERT_TRUE(Bind(Fragment("row", 1, 10, 3)).accepted);
-    const std::string message = "retained resource owner row must preserve its exact command range";
-    ExpectRefused(store, [&] { return Update(Fragment("row", 2, 10, 4)); }, message);
-    ExpectRefused(store, [&] { return Update(Fragment("row", 2, 10, 2)); }, message);
-    ExpectRefused(store, [&] { return Update(Fragment("row", 2, 11, 3)); }, message);
-    RenderFragment f = Fragment("row", 2, 10, 3);
-    f.commands[2].kind = "label";
-    f.commands[2].stringArg1 = "new text";
-    EXPECT_TRUE(Update(f).accepted);
+    EXPECT_EQ(store.CommandCount(), 3);
     EXPECT_EQ(store.FindCommand(f.commands[2]), 2);
-    EXPECT_EQ(store.FindCommand(Fragment("row", 1, 10, 3).commands[2]), -1);
+    EXPECT_EQ(store.FindCommand(Fragment("row", 3, 10, 3).commands[2]), -1);
 }
 
-TEST_F(OwnerUpdate, ImageCommandGenerationsMayNotRegress) {
+TEST_F(Owners, ImageCommandGenerationsMayNotRegress) {
     ResourceDelta d = Delta();
     d.images = {ReadyImage("im", 4), ReadyImage("im", 5), ReadyImage("im", 6), ReadyImage("other", 1)};
-    RenderFragment f = Fragment("row");
-    f.commands[0].kind = "image";
-    f.commands[0].resourceId = "im";
-    f.commands[0].imageGeneration = 5;
-    ASSERT_TRUE(Bind(f, d).accepted);
+    auto image = [](int32_t generation, const char* id, int32_t imageGeneration) {
+        RenderFragment f = RowWith([&](RenderCommand& c) {
+            c.kind = "image";
+            c.resourceId = id;
+            c.imageGeneration = imageGeneration;
+        });
+        f.generation = generation;
+        return f;
+    };
+    ASSERT_TRUE(Bind(image(1, "im", 5), d).accepted);
     EXPECT_EQ(store.CommandImageRef(0), 1);
-
-    RenderFragment older = f;
-    older.generation = 2;
-    older.commands[0].imageGeneration = 4;
-    ExpectRefused(store, [&] { return Update(older); },
-                  "retained resource owner row image im generation regressed from 5 to 4");
-    RenderFragment other = older;
-    other.commands[0].resourceId = "other";
-    other.commands[0].imageGeneration = 1;
-    EXPECT_TRUE(Update(other).accepted);
+    RefuseUpdate(image(2, "im", 4), Delta(), "retained resource owner row image im generation regressed from 5 to 4");
+    EXPECT_TRUE(Update(image(2, "other", 1)).accepted);
     EXPECT_EQ(store.CommandImageRef(0), 3);
-    RenderFragment newer = f;
-    newer.generation = 3;
-    newer.commands[0].imageGeneration = 6;
-    EXPECT_TRUE(Update(newer).accepted);
+    EXPECT_TRUE(Update(image(3, "im", 6)).accepted);
     EXPECT_EQ(store.CommandImageRef(0), 2);
 }
 
-TEST_F(StoreLimits, DeltaEntryLimitIsCheckedBeforeValidation) {
+TEST_F(Owners, DeltaEntryLimitIsCheckedBeforeValidation) {
     ResourceDelta d = Delta();
     d.paints.assign(65537, Paint(""));
     AdmissionPlan plan = store.PrepareDelta(Fragment("row"), d, 0, true);
     EXPECT_EQ(plan.message, "retained resource delta exceeds 65536 entries");
     EXPECT_EQ(plan.validations, 0);
-    ExpectRefused(store, [&] { return Bind(Fragment("row"), d); }, "retained resource delta exceeds 65536 entries");
+    RefuseBind(Fragment("row"), d, "retained resource delta exceeds 65536 entries");
     d.paints.resize(65536);
     EXPECT_EQ(store.PreflightBinding(Fragment("row"), d, 0).message, "render paint requires a nonempty id");
 }
 
-TEST_F(StoreLimits, EntriesAfterCommitAtMost65536) {
+TEST_F(Owners, EntriesAfterCommitAtMost65536) {
     for (int i = 0; i < 65535; ++i) store.CommitClips(Clip("c" + std::to_string(i)));
-    ResourceDelta d = Delta();
-    d.paints = {Paint("p")};
-    ASSERT_TRUE(Bind(Fragment("a"), d).accepted);
+    ASSERT_TRUE(Bind(Fragment("a"), WithPaints({Paint("p")})).accepted);
     EXPECT_EQ(store.EntryCount(), 65536);
-    d.paints = {Paint("p"), Paint("q")};
-    EXPECT_EQ(store.PreflightBinding(Fragment("b", 1, 1, 1), d, 1).message,
-              "retained resource store exceeds 65536 entries/commands or 64 MiB");
+    RefuseBind(Fragment("b", 1, 1, 1), WithPaints({Paint("p"), Paint("q")}), kStoreLimit);
 }
 
-TEST_F(StoreLimits, CommandsAfterCommitAtMost65536) {
+TEST_F(Owners, CommandsAfterCommitAtMost65536) {
     for (int i = 0; i < 16; ++i) ASSERT_TRUE(Bind(Fragment("o" + std::to_string(i), 1, i * 4096, 4096)).accepted);
     EXPECT_EQ(store.CommandCount(), 65536);
-    ExpectRefused(store, [&] { return Bind(Fragment("extra", 1, 70000, 1)); },
-                  "retained resource store exceeds 65536 entries/commands or 64 MiB");
+    RefuseBind(Fragment("extra", 1, 70000, 1), Delta(), kStoreLimit);
     // An update keeps the count and still fits.
     EXPECT_TRUE(Update(Fragment("o3", 2, 3 * 4096, 4096)).accepted);
 }
 
-TEST_F(StoreLimits, PayloadAtMost64MiBWithoutOverflow) {
+TEST_F(Owners, PayloadAtMost64MiBWithoutOverflow) {
     RenderImage big = LoadingImage("big", 1);
     big.sizeBytes = 67108864 - 6;  // a raw row: only the running total matters here
     store.CommitImages(big);
@@ -201,8 +198,7 @@ TEST_F(StoreLimits, PayloadAtMost64MiBWithoutOverflow) {
     ASSERT_TRUE(Bind(Fragment("a"), d).accepted);
     EXPECT_EQ(store.PayloadBytes(), 67108864);
     d.glyphs = {Glyph(GlyphId('2'), 1, 1)};
-    ExpectRefused(store, [&] { return Bind(Fragment("b", 1, 1, 1), d); },
-                  "retained resource store exceeds 65536 entries/commands or 64 MiB");
+    RefuseBind(Fragment("b", 1, 1, 1), d, kStoreLimit);
 
     RetainedResourceStore hostile("main");
     RenderImage huge = LoadingImage("huge", 1);
@@ -210,19 +206,17 @@ TEST_F(StoreLimits, PayloadAtMost64MiBWithoutOverflow) {
     hostile.CommitImages(huge);
     hostile.CommitImages(LoadingImage("huge", 2));
     EXPECT_EQ(hostile.PayloadBytes(), INT32_MAX);
-    ExpectRefused(hostile, [&] { return hostile.BindOwner(Fragment("a"), d, 0); },
-                  "retained resource store exceeds 65536 entries/commands or 64 MiB");
+    ExpectRefused(hostile, [&] { return hostile.BindOwner(Fragment("a"), d, 0); }, kStoreLimit);
 }
 
-TEST_F(StoreLimits, OwnerLimitRefusesBindingsNotUpdates) {
+TEST_F(Owners, OwnerLimitRefusesBindingsNotUpdates) {
     for (int i = 0; i < 4096; ++i) ASSERT_TRUE(Bind(Fragment("o" + std::to_string(i), 1, i, 1)).accepted);
-    ExpectRefused(store, [&] { return Bind(Fragment("late", 1, 5000, 1)); },
-                  "retained resource store exceeds 4096 owners");
+    RefuseBind(Fragment("late", 1, 5000, 1), Delta(), "retained resource store exceeds 4096 owners");
     EXPECT_TRUE(Update(Fragment("o0", 2, 0, 1)).accepted);
     EXPECT_TRUE(Update(Fragment("o4095", 2, 4095, 1)).accepted);
 }
 
-TEST_F(StoreLimits, IndexNodeLimit) {
+TEST_F(Owners, IndexNodeLimit) {
     for (int i = 0; i < 200704 - 3; ++i) store.PutKey("junk" + std::to_string(i), i);
     // Binding adds one owner key and one command key: exactly at the limit.
     ResourceDelta d = Delta();
@@ -230,49 +224,44 @@ TEST_F(StoreLimits, IndexNodeLimit) {
     d.paints = {Paint("p")};
     EXPECT_TRUE(store.PreflightBinding(Fragment("a"), d, 0).accepted);
     d.images = {LoadingImage("im", 1)};  // two keys
-    ExpectRefused(store, [&] { return Bind(Fragment("a"), d); }, "retained resource store exceeds 200704 index nodes");
+    RefuseBind(Fragment("a"), d, "retained resource store exceeds 200704 index nodes");
 }
 
-TEST_F(References, EachKindMustResolve) {
-    auto with = [](auto mutate) {
-        RenderFragment f = Fragment("row");
-        mutate(f.commands[0]);
-        return f;
+TEST_F(Owners, EachReferenceKindMustResolve) {
+    const std::pair<RenderFragment, std::string> missing[] = {
+        {RowWith([](RenderCommand& c) { c.paintId = "p"; }), "paint p"},
+        {RowWith([](RenderCommand& c) {
+             c.kind = "image";
+             c.resourceId = "im";
+             c.imageGeneration = 2;
+         }),
+         "image im@2"},
+        {RowWith([](RenderCommand& c) {
+             c.kind = "glyphAlpha";
+             c.resourceId = GlyphId();
+         }),
+         "glyph " + GlyphId()},
+        {RowWith([](RenderCommand& c) { c.clipId = "c"; }), "clip c"},
+        {RowWith([](RenderCommand& c) { c.transformId = "t"; }), "transform t"},
     };
-    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) { c.paintId = "p"; })); },
-                  "retained resource owner row references missing paint p");
-    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) {
-                      c.kind = "image";
-                      c.resourceId = "im";
-                      c.imageGeneration = 2;
-                  })); },
-                  "retained resource owner row references missing image im@2");
-    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) {
-                      c.kind = "glyphAlpha";
-                      c.resourceId = GlyphId();
-                  })); },
-                  "retained resource owner row references missing glyph " + GlyphId());
-    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) { c.clipId = "c"; })); },
-                  "retained resource owner row references missing clip c");
-    ExpectRefused(store, [&] { return Bind(with([](RenderCommand& c) { c.transformId = "t"; })); },
-                  "retained resource owner row references missing transform t");
+    for (const auto& [f, what] : missing) {
+        RefuseBind(f, Delta(), "retained resource owner row references missing " + what);
+    }
     // A resource id on a non-image command is not looked up.
-    EXPECT_TRUE(store.PreflightBinding(with([](RenderCommand& c) { c.resourceId = "im"; }), Delta(), 0).accepted);
-    EXPECT_TRUE(Bind(with([](RenderCommand& c) {
+    EXPECT_TRUE(store.PreflightBinding(RowWith([](RenderCommand& c) { c.resourceId = "im"; }), Delta(), 0).accepted);
+    EXPECT_TRUE(Bind(RowWith([](RenderCommand& c) {
                     c.kind = "glyphAlpha";
                     c.resourceId = GlyphId();
                     c.glyphOptional = true;
                     c.transformId = "identity";
-                }))
-                    .accepted);
+                })).accepted);
     EXPECT_EQ(store.CommandGlyphRef(0), -1);
     EXPECT_EQ(store.CommandTransformRef(0), -1);
 }
 
-TEST_F(References, SameDeltaResourcesResolveToTheirCommitPositions) {
+TEST_F(Owners, SameDeltaResourcesResolveToTheirCommitPositions) {
     for (int i = 0; i < 5; ++i) store.CommitPaints(Paint("s" + std::to_string(i)));
-    ResourceDelta d = Delta();
-    d.paints = {Paint("s1"), Paint("new")};
+    ResourceDelta d = WithPaints({Paint("s1"), Paint("new")});
     d.clips = {Clip("c")};
     d.transforms = {Transform("t")};
     d.glyphs = {Glyph(GlyphId())};
@@ -288,33 +277,19 @@ TEST_F(References, SameDeltaResourcesResolveToTheirCommitPositions) {
     f.commands[2].kind = "glyphAlpha";
     f.commands[2].resourceId = GlyphId();
     ASSERT_TRUE(Bind(f, d).accepted);
-    EXPECT_EQ(store.CommandPaintRef(0), 5);
     EXPECT_EQ(store.ReadStoredPaint(5), Paint("new"));
-    EXPECT_EQ(store.CommandClipRef(0), 0);
-    EXPECT_EQ(store.CommandPaintRef(1), 1);
-    EXPECT_EQ(store.CommandTransformRef(1), 0);
-    EXPECT_EQ(store.CommandImageRef(1), 0);
-    EXPECT_EQ(store.CommandGlyphRef(2), 0);
-    EXPECT_EQ(store.CommandImageRef(0), -1);
+    // paint, image, glyph, clip, transform of each command
+    for (auto [p, expected] : {std::pair{0, std::vector<int32_t>{5, -1, -1, 0, -1}}, {1, {1, 0, -1, -1, 0}},
+                               {2, {-1, -1, 0, -1, -1}}}) {
+        EXPECT_EQ((std::vector<int32_t>{store.CommandPaintRef(p), store.CommandImageRef(p), store.CommandGlyphRef(p),
+                                        store.CommandClipRef(p), store.CommandTransformRef(p)}),
+                  expected)
+            << p;
+    }
     EXPECT_EQ(store.PayloadBytes(), 16 + 6);
 }
 
-TEST_F(OwnerBinding, CloseAfterBindingKeepsCumulativeCounters) {
-    ResourceDelta d = Delta();
-    d.paints = {Paint("p")};
-    d.images = {ReadyImage("im", 1)};
-    ASSERT_TRUE(Bind(Fragment("row"), d).accepted);
-    EXPECT_TRUE(store.Close());
-    EXPECT_EQ(store.Diagnostics(),
-              "retained-resource-store-v1: surface=main; state=closed; revision=2; entries=0; owners=0; commands=0; "
-              "payload=0; validations=2; explicit-comparisons=0; payload-comparisons=0; admissions=1; "
-              "rejections=operation-results-only");
-    EXPECT_EQ(store.FindOwner("row"), -1);
-    EXPECT_EQ(store.FindCommand(Fragment("row").commands[0]), -1);
-    EXPECT_EQ(store.CommandOwnerAt(0), -1);
-}
-
-TEST_F(OwnerBinding, HostileFieldsAreRefusedOrCarriedVerbatim) {
+TEST_F(Owners, HostileFieldsAreRefusedOrCarriedVerbatim) {
     // Separators, placeholders, NUL bytes and int32 extremes in every field
     // the store only carries.
     const std::string odd = std::string("a|b:{1}\0", 9) + std::string(1, '\0') + "{0}";
@@ -324,34 +299,31 @@ TEST_F(OwnerBinding, HostileFieldsAreRefusedOrCarriedVerbatim) {
     f.commands[0].stringArg8 = odd;
     f.commands[0].intArg22 = INT32_MIN;
     f.commands[0].imageGeneration = INT32_MIN;
-    ResourceDelta d = Delta();
-    d.paints = {Paint(odd)};
     f.commands[0].paintId = odd;
+    const ResourceDelta d = WithPaints({Paint(odd)});
     ASSERT_TRUE(Bind(f, d).accepted);
     EXPECT_EQ(store.FindCommand(f.commands[0]), 0);
     EXPECT_EQ(store.ReadStoredPaint(0), Paint(odd));
-    ExpectRefused(store, [&] { return Update(f, d); },
-                  "retained resource owner " + odd + " requires a newer fragment generation");
+    RefuseUpdate(f, d, "retained resource owner " + odd + " requires a newer fragment generation");
 
     RenderFragment extreme = Fragment("x", 1, INT32_MAX, 1);
     extreme.layoutBounds = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-    ExpectRefused(store, [&] { return Bind(extreme); }, "fragment x layout bounds exceeds bounded retained geometry");
+    RefuseBind(extreme, Delta(), "fragment x layout bounds exceeds bounded retained geometry");
     ResourceDelta hostile = Delta();
     RenderImage image = ReadyImage("im", INT32_MAX);
     image.width = image.height = image.sizeBytes = INT32_MAX;
     hostile.images = {image};
-    ExpectRefused(store, [&] { return Bind(Fragment("x", 1, INT32_MAX, 1), hostile); },
-                  "render image im dimensions must be within 1..512");
+    RefuseBind(Fragment("x", 1, INT32_MAX, 1), hostile, "render image im dimensions must be within 1..512");
     RenderGlyphAlpha glyph = Glyph(GlyphId(), 4096, 128);
     glyph.payloadHex = "0g";
     hostile.images.clear();
     hostile.glyphs = {glyph};
-    ExpectRefused(store, [&] { return Bind(Fragment("x", 1, INT32_MAX, 1), hostile); },
-                  "render glyph alpha resource " + GlyphId() + " payload must be exact A8 hexadecimal data");
+    RefuseBind(Fragment("x", 1, INT32_MAX, 1), hostile,
+               "render glyph alpha resource " + GlyphId() + " payload must be exact A8 hexadecimal data");
     EXPECT_TRUE(Bind(Fragment("x", 1, INT32_MAX, 1)).accepted);
 }
 
-TEST_F(References, HandMadePlansNeverCorruptTheStore) {
+TEST_F(Owners, HandMadePlansNeverCorruptTheStore) {
     AdmissionPlan notAccepted("row", 1);
     notAccepted.commands = {Command("row", 1)};
     ExpectRefused(store, [&] { return store.CommitPlan(notAccepted, true); }, "preflight-not-complete");
@@ -369,8 +341,7 @@ TEST_F(References, HandMadePlansNeverCorruptTheStore) {
     EXPECT_EQ(store.CommandCount(), 2);
     store.ReplaceCommandRow(99, Command("row", 1), 0, 0, 0, 0, 0);
     store.PutKey(IdentityKey("binding", "ghost", 0), 77);
-    ExpectRefused(store, [&] { return Update(Fragment("ghost", 3)); },
-                  "retained resource owner ghost requires an initial binding");
+    RefuseUpdate(Fragment("ghost", 3), Delta(), "retained resource owner ghost requires an initial binding");
 }
 
 }  // namespace

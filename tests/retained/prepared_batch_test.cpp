@@ -10,7 +10,7 @@ namespace {
 
 using namespace rava::testing;
 
-struct PreparedFixture : ::testing::Test {
+struct PreparedAdmissions : ::testing::Test {
     RetainedResourceStore store{"main"};
     RenderFragment fragment = Fragment("row");
     ResourceDelta delta = Delta();
@@ -19,9 +19,11 @@ struct PreparedFixture : ::testing::Test {
         delta.paints = {Paint("p1"), Paint("p2")};
         fragment.commands[0].paintId = "p2";
     }
+    void RefuseBinding(const std::shared_ptr<PreparedAdmission>& prepared, const RenderFragment& f,
+                       const ResourceDelta& d, const std::string& message) {
+        ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, f, d); }, message);
+    }
 };
-
-using PreparedAdmissions = PreparedFixture;
 
 TEST_F(PreparedAdmissions, CommitsOnceWithThePlanCounters) {
     auto prepared = store.PrepareBinding(fragment, delta, 0);
@@ -30,7 +32,6 @@ TEST_F(PreparedAdmissions, CommitsOnceWithThePlanCounters) {
     EXPECT_EQ(prepared->PreparedRevision(), 0);
     EXPECT_EQ(prepared->Validations(), 2);
     EXPECT_TRUE(prepared->BindingFlag());
-    EXPECT_FALSE(prepared->Consumed());
     EXPECT_EQ(store.PaintCount(), 0);
     OperationResult r = store.CommitPreparedBinding(prepared, fragment, delta);
     EXPECT_TRUE(r.accepted);
@@ -40,19 +41,28 @@ TEST_F(PreparedAdmissions, CommitsOnceWithThePlanCounters) {
     EXPECT_EQ(store.PaintCount(), 2);
     EXPECT_EQ(store.CommandPaintRef(0), 1);
     EXPECT_EQ(store.ValidationCount(), 2);
-    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, delta); },
-                  "retained resource prepared admission was already consumed");
+    RefuseBinding(prepared, fragment, delta, "retained resource prepared admission was already consumed");
 }
 
-TEST_F(PreparedAdmissions, KindOwnerStoreAndNullAreChecked) {
+TEST_F(PreparedAdmissions, WrongKindStoreOrInputsAreRefusedUntilRestored) {
     auto prepared = store.PrepareBinding(fragment, delta, 0);
+    const std::string changed = "retained resource prepared admission inputs were changed";
+    ResourceDelta otherPaint = delta, swapped = delta, extra = delta;
+    otherPaint.paints[0].opacity = 99;
+    std::swap(swapped.paints[0], swapped.paints[1]);
+    extra.clips = {Clip("c")};
+    RenderFragment otherCommand = fragment;
+    otherCommand.commands[0].intArg2 = 1;
     ExpectRefused(store, [&] { return store.CommitPreparedUpdate(prepared, fragment, delta); },
                   "retained resource prepared admission kind does not match commit");
     RetainedResourceStore twin("main");
     ExpectRefused(twin, [&] { return twin.CommitPreparedBinding(prepared, fragment, delta); },
                   "retained resource prepared admission belongs to another store");
-    ExpectRefused(store, [&] { return store.CommitPreparedBinding(nullptr, fragment, delta); },
-                  "retained resource prepared admission belongs to another store");
+    RefuseBinding(nullptr, fragment, delta, "retained resource prepared admission belongs to another store");
+    RefuseBinding(prepared, fragment, otherPaint, changed);
+    RefuseBinding(prepared, fragment, swapped, changed);
+    RefuseBinding(prepared, otherCommand, delta, changed);
+    RefuseBinding(prepared, fragment, extra, changed);
     EXPECT_TRUE(prepared->BelongsTo(store.Token()));
     EXPECT_FALSE(prepared->BelongsTo(twin.Token()));
     EXPECT_FALSE(prepared->Consumed());
@@ -62,33 +72,11 @@ TEST_F(PreparedAdmissions, KindOwnerStoreAndNullAreChecked) {
 TEST_F(PreparedAdmissions, StaleAfterAnotherCommitOrClose) {
     auto prepared = store.PrepareBinding(fragment, delta, 0);
     ASSERT_TRUE(store.BindOwner(Fragment("other", 1, 50, 1), Delta(), 0).accepted);
-    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, delta); },
-                  "retained resource prepared admission is stale: expected 0, current 1");
+    RefuseBinding(prepared, fragment, delta, "retained resource prepared admission is stale: expected 0, current 1");
     auto again = store.PrepareBinding(fragment, delta, 1);
+    ASSERT_TRUE(again->Accepted());
     store.Close();
-    ExpectRefused(store, [&] { return store.CommitPreparedBinding(again, fragment, delta); },
-                  "retained resource prepared admission is stale: expected 1, current 2");
-}
-
-TEST_F(PreparedAdmissions, ChangedOrSwappedInputsAreRefusedUntilRestored) {
-    auto prepared = store.PrepareBinding(fragment, delta, 0);
-    ResourceDelta changed = delta;
-    changed.paints[0].opacity = 99;
-    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, changed); },
-                  "retained resource prepared admission inputs were changed");
-    ResourceDelta swapped = delta;
-    std::swap(swapped.paints[0], swapped.paints[1]);
-    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, swapped); },
-                  "retained resource prepared admission inputs were changed");
-    RenderFragment other = fragment;
-    other.commands[0].intArg2 = 1;
-    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, other, delta); },
-                  "retained resource prepared admission inputs were changed");
-    ResourceDelta extra = delta;
-    extra.clips = {Clip("c")};
-    ExpectRefused(store, [&] { return store.CommitPreparedBinding(prepared, fragment, extra); },
-                  "retained resource prepared admission inputs were changed");
-    EXPECT_TRUE(store.CommitPreparedBinding(prepared, fragment, delta).accepted);
+    RefuseBinding(again, fragment, delta, "retained resource prepared admission is stale: expected 1, current 2");
 }
 
 TEST_F(PreparedAdmissions, RejectedPreparationNeverCommits) {
@@ -124,32 +112,36 @@ TEST_F(PreparedAdmissions, UpdatePreparedAndCommitted) {
     EXPECT_EQ(store.AdmissionCount(), 2);
 }
 
-struct BatchFixture : ::testing::Test {
+struct CandidateBatches : ::testing::Test {
     RetainedResourceStore store{"main"};
     std::vector<RenderFragment> fragments;
     std::vector<ResourceDelta> deltas;
 
-    // Binds owners o0..o(n-1), owner i holding sequences 10*i..10*i+1.
-    void BindOwners(int n) {
+    // Binds owners o0..o(n-1), owner i holding sequences 10*i..10*i+1, and
+    // queues an update of each (generation 2, no resources).
+    void BindOwnersAndQueueUpdates(int n) {
         for (int i = 0; i < n; ++i) {
-            ASSERT_TRUE(store.BindOwner(Fragment("o" + std::to_string(i), 1, 10 * i, 2), Delta(), store.Revision())
-                            .accepted);
+            std::string id = "o" + std::to_string(i);
+            ASSERT_TRUE(store.BindOwner(Fragment(id, 1, 10 * i, 2), Delta(), store.Revision()).accepted);
+            fragments.push_back(Fragment(id, 2, 10 * i, 2));
+            deltas.push_back(Delta());
         }
     }
-    void AddUpdate(int i, int generation = 2) {
-        fragments.push_back(Fragment("o" + std::to_string(i), generation, 10 * i, 2));
-        deltas.push_back(Delta());
+    std::string Preflight(int32_t revision) {
+        return store.PreflightCandidateBatch(fragments, deltas, revision)->Message();
+    }
+    void RefuseCommit(const std::shared_ptr<PreparedCandidateBatch>& batch, const std::vector<RenderFragment>& f,
+                      const std::vector<ResourceDelta>& d, const std::string& message) {
+        ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, f, d); }, message);
     }
 };
 
-using CandidateBatches = BatchFixture;
+const std::string kItems = "retained resource candidate batch requires 1..4096 parallel fragment/delta items";
+const std::string kTotals = "retained resource candidate batch exceeds 65536 commands or delta entries";
 
 TEST_F(CandidateBatches, LaterItemsSeeEarlierItemsResources) {
-    BindOwners(3);
+    BindOwnersAndQueueUpdates(3);
     const int32_t revision = store.Revision();
-    AddUpdate(0);
-    AddUpdate(1);
-    AddUpdate(2);
     deltas[0].paints = {Paint("shared")};
     fragments[1].commands[1].paintId = "shared";
     deltas[2].paints = {Paint("shared")};  // identical to the staged one
@@ -177,28 +169,22 @@ TEST_F(CandidateBatches, LaterItemsSeeEarlierItemsResources) {
     EXPECT_EQ(store.OwnerGeneration(0), 2);
     EXPECT_EQ(store.FindKey(IdentityKey("paint", "shared", 0)), 0);
     EXPECT_TRUE(batch->Consumed());
-    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, fragments, deltas); },
-                  "retained resource prepared candidate batch was already consumed");
+    RefuseCommit(batch, fragments, deltas, "retained resource prepared candidate batch was already consumed");
 }
 
 TEST_F(CandidateBatches, ItemCountAndParallelLists) {
-    const std::string message = "retained resource candidate batch requires 1..4096 parallel fragment/delta items";
-    EXPECT_EQ(store.PreflightCandidateBatch({}, {}, 0)->Message(), message);
-    BindOwners(3);
-    AddUpdate(0);
-    AddUpdate(1);
-    AddUpdate(2);
+    EXPECT_EQ(store.PreflightCandidateBatch({}, {}, 0)->Message(), kItems);
+    BindOwnersAndQueueUpdates(3);
     deltas.pop_back();
     auto batch = store.PreflightCandidateBatch(fragments, deltas, store.Revision());
     EXPECT_FALSE(batch->Accepted());
-    EXPECT_EQ(batch->Message(), message);
+    EXPECT_EQ(batch->Message(), kItems);
     EXPECT_EQ(batch->ItemCount(), 0);
-    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, fragments, deltas); }, message);
+    RefuseCommit(batch, fragments, deltas, kItems);
 }
 
 TEST_F(CandidateBatches, FourThousandNinetySixItemsAreOneRevision) {
-    BindOwners(4096);
-    for (int i = 0; i < 4096; ++i) AddUpdate(i);
+    BindOwnersAndQueueUpdates(4096);
     const int32_t revision = store.Revision();
     const int32_t admissions = store.AdmissionCount();
     auto batch = store.PreflightCandidateBatch(fragments, deltas, revision);
@@ -208,24 +194,35 @@ TEST_F(CandidateBatches, FourThousandNinetySixItemsAreOneRevision) {
     EXPECT_EQ(store.Revision(), revision + 1);
     EXPECT_EQ(store.AdmissionCount(), admissions + 1);
     EXPECT_EQ(store.OwnerGeneration(4095), 2);
-
     fragments.push_back(fragments.back());
     deltas.push_back(Delta());
-    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, revision + 1)->Message(),
-              "retained resource candidate batch requires 1..4096 parallel fragment/delta items");
+    EXPECT_EQ(Preflight(revision + 1), kItems);
 }
 
-TEST_F(CandidateBatches, DuplicateOwnersAndSequences) {
-    BindOwners(2);
-    AddUpdate(0);
-    AddUpdate(0, 3);
-    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, store.Revision())->Message(),
-              "retained resource candidate batch duplicates owner o0");
-    fragments[1] = Fragment("o1", 2, 10, 2);
+TEST_F(CandidateBatches, ItemFailuresNameTheItem) {
+    BindOwnersAndQueueUpdates(2);
+    fragments.push_back(Fragment("o0", 3, 0, 2));
+    deltas.push_back(Delta());
+    EXPECT_EQ(Preflight(2), "retained resource candidate batch duplicates owner o0");
+    fragments.pop_back();
+    deltas.pop_back();
     fragments[1].commands[1].sequence = 1;
-    auto batch = store.PreflightCandidateBatch(fragments, deltas, store.Revision());
+    auto batch = store.PreflightCandidateBatch(fragments, deltas, 2);
     EXPECT_EQ(batch->Message(), "retained resource candidate batch duplicates command sequence 1");
     EXPECT_EQ(batch->ItemCount(), 0);
+
+    fragments[1] = Fragment("o1", 1, 10, 2);
+    batch = store.PreflightCandidateBatch(fragments, deltas, 2);
+    EXPECT_EQ(batch->Message(),
+              "retained resource candidate batch item 1: retained resource owner o1 requires a newer fragment "
+              "generation");
+    EXPECT_EQ(batch->ItemCount(), 1);
+    EXPECT_EQ(Preflight(99), "retained resource store stale revision: expected 99, current 2");
+    // Unbound owners cannot be batched: every item is an update.
+    fragments = {Fragment("new", 1, 500, 1)};
+    deltas = {Delta()};
+    EXPECT_EQ(Preflight(2),
+              "retained resource candidate batch item 0: retained resource owner new requires an initial binding");
 }
 
 TEST_F(CandidateBatches, OwnerMapIsKeyedByTheBareOwnerId) {
@@ -244,66 +241,39 @@ TEST_F(CandidateBatches, OwnerMapIsKeyedByTheBareOwnerId) {
     }
 }
 
-TEST_F(CandidateBatches, ItemFailuresNameTheItem) {
-    BindOwners(2);
-    AddUpdate(0);
-    AddUpdate(1, 1);
-    auto batch = store.PreflightCandidateBatch(fragments, deltas, store.Revision());
-    EXPECT_EQ(batch->Message(),
-              "retained resource candidate batch item 1: retained resource owner o1 requires a newer fragment generation");
-    EXPECT_EQ(batch->ItemCount(), 1);
-    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, 99)->Message(),
-              "retained resource store stale revision: expected 99, current 2");
-    // Unbound owners cannot be batched: every item is an update.
-    fragments = {Fragment("new", 1, 500, 1)};
-    deltas = {Delta()};
-    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, store.Revision())->Message(),
-              "retained resource candidate batch item 0: retained resource owner new requires an initial binding");
-}
-
 TEST_F(CandidateBatches, CommandAndEntryTotalsAreBounded) {
-    BindOwners(1);
+    BindOwnersAndQueueUpdates(1);
     fragments = {Fragment("o0", 2, 0, 65537)};
-    deltas = {Delta()};
-    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, 1)->Message(),
-              "retained resource candidate batch exceeds 65536 commands or delta entries");
+    EXPECT_EQ(Preflight(1), kTotals);
     fragments = {Fragment("o0", 2, 0, 2), Fragment("o1", 2, 10, 2)};
     deltas = {Delta(), Delta()};
     deltas[0].clips.assign(40000, Clip("c"));
     deltas[1].paints.assign(25537, Paint("p"));
-    EXPECT_EQ(store.PreflightCandidateBatch(fragments, deltas, 1)->Message(),
-              "retained resource candidate batch exceeds 65536 commands or delta entries");
+    EXPECT_EQ(Preflight(1), kTotals);
 }
 
 TEST_F(CandidateBatches, ReorderedChangedStaleAndForeignBatchesAreRefused) {
-    BindOwners(2);
-    AddUpdate(0);
-    AddUpdate(1);
+    BindOwnersAndQueueUpdates(2);
     deltas[1].paints = {Paint("x")};
     auto batch = store.PreflightCandidateBatch(fragments, deltas, store.Revision());
     ASSERT_TRUE(batch->Accepted());
-    std::vector<RenderFragment> reversedFragments(fragments.rbegin(), fragments.rend());
-    std::vector<ResourceDelta> reversedDeltas(deltas.rbegin(), deltas.rend());
     const std::string changed = "retained resource prepared candidate batch inputs were changed or reordered";
-    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, reversedFragments, reversedDeltas); },
-                  changed);
+    const std::string foreign = "retained resource prepared candidate batch belongs to another store";
     auto tweaked = deltas;
     tweaked[1].paints[0].red = 1;
-    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, fragments, tweaked); }, changed);
-    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, {fragments[0]}, {deltas[0]}); },
-                  changed);
+    RefuseCommit(batch, {fragments[1], fragments[0]}, {deltas[1], deltas[0]}, changed);
+    RefuseCommit(batch, fragments, tweaked, changed);
+    RefuseCommit(batch, {fragments[0]}, {deltas[0]}, changed);
+    RefuseCommit(nullptr, fragments, deltas, foreign);
     RetainedResourceStore twin("main");
-    ExpectRefused(twin, [&] { return twin.CommitPreparedCandidateBatch(batch, fragments, deltas); },
-                  "retained resource prepared candidate batch belongs to another store");
-    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(nullptr, fragments, deltas); },
-                  "retained resource prepared candidate batch belongs to another store");
+    ExpectRefused(twin, [&] { return twin.CommitPreparedCandidateBatch(batch, fragments, deltas); }, foreign);
     const int32_t revision = store.Revision();
     ASSERT_TRUE(store.UpdateOwner(Fragment("o0", 5, 0, 2), Delta(), revision).accepted);
-    ExpectRefused(store, [&] { return store.CommitPreparedCandidateBatch(batch, fragments, deltas); },
-                  "retained resource prepared candidate batch is stale: expected " + std::to_string(revision) +
-                      ", current " + std::to_string(revision + 1));
+    RefuseCommit(batch, fragments, deltas,
+                 "retained resource prepared candidate batch is stale: expected " + std::to_string(revision) +
+                     ", current " + std::to_string(revision + 1));
     EXPECT_FALSE(batch->Consumed());
-    EXPECT_EQ(batch->ItemPlan(5, fragments[0], deltas[0]).accepted, false);
+    EXPECT_FALSE(batch->ItemPlan(5, fragments[0], deltas[0]).accepted);
 }
 
 }  // namespace

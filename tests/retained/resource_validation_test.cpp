@@ -9,208 +9,144 @@ namespace {
 
 using namespace rava::testing;
 
-TEST(PaintValidation, ChannelsRadiusBorderAndOpacity) {
-    EXPECT_EQ(ValidatePaint(Paint("")), "render paint requires a nonempty id");
+TEST(ResourceValidation, Paint) {
+    using P = RenderPaint;
     const std::string channels = "render paint p requires RGBA channels from 0 through 255";
-    for (int32_t v : {0, 255}) {
-        RenderPaint p = Paint("p");
-        p.red = p.green = p.blue = p.alpha = v;
-        EXPECT_EQ(ValidatePaint(p), "");
-    }
+    const std::string radius = "render paint p requires nonnegative radius and border width";
+    const std::string opacity = "render paint p requires opacity from 0 through 100";
+    std::vector<Change<P>> rows = {
+        {[](P& p) { p.id.clear(); }, "render paint requires a nonempty id"},
+        {[](P& p) { p.red = p.green = p.blue = p.alpha = 0; }, ""},
+        {[](P& p) { p.red = p.green = p.blue = p.alpha = 255; }, ""},
+        {[](P& p) { p.radius = -1; }, radius},
+        {[](P& p) { p.borderWidth = -1; }, radius},
+        {[](P& p) { p.borderWidth = INT32_MAX; }, ""},
+        {[](P& p) { p.opacity = 0; }, ""},
+        {[](P& p) { p.opacity = -1; }, opacity},
+        {[](P& p) { p.opacity = 101; }, opacity},
+        {[](P& p) { p.opacity = 101; p.green = 256; }, channels},  // channels before opacity
+    };
     for (int32_t v : {-1, 256, INT32_MIN, INT32_MAX}) {
-        RenderPaint p = Paint("p");
-        p.red = v;
-        EXPECT_EQ(ValidatePaint(p), channels);
-        p = Paint("p");
-        p.alpha = v;
-        EXPECT_EQ(ValidatePaint(p), channels);
+        rows.push_back({[v](P& p) { p.red = v; }, channels});
+        rows.push_back({[v](P& p) { p.alpha = v; }, channels});
     }
-    RenderPaint p = Paint("p");
-    p.radius = -1;
-    EXPECT_EQ(ValidatePaint(p), "render paint p requires nonnegative radius and border width");
-    p = Paint("p");
-    p.borderWidth = -1;
-    EXPECT_EQ(ValidatePaint(p), "render paint p requires nonnegative radius and border width");
-    p.borderWidth = INT32_MAX;
-    EXPECT_EQ(ValidatePaint(p), "");
-    EXPECT_EQ(ValidatePaint(Paint("p", 0)), "");
-    EXPECT_EQ(ValidatePaint(Paint("p", -1)), "render paint p requires opacity from 0 through 100");
-    EXPECT_EQ(ValidatePaint(Paint("p", 101)), "render paint p requires opacity from 0 through 100");
-    // Rule order: channels before opacity.
-    p = Paint("p", 101);
-    p.green = 256;
-    EXPECT_EQ(ValidatePaint(p), channels);
+    ExpectMessages(Paint("p"), ValidatePaint, rows);
 }
 
-TEST(ImageValidation, IdentityKindGenerationFormatSpaceAlpha) {
-    const std::string first = "render image requires id/content identity of at most 64 bytes and a source";
-    RenderImage longId = ReadyImage(std::string(64, 'i'), 1);
-    longId.contentIdentity = "c";
-    EXPECT_EQ(ValidateImage(longId), "");
-    longId.id.push_back('i');
-    EXPECT_EQ(ValidateImage(longId), first);
-    EXPECT_EQ(ValidateImage(ReadyImage("", 1)), first);
-    RenderImage i = ReadyImage("im", 1);
-    i.contentIdentity = std::string(65, 'c');
-    EXPECT_EQ(ValidateImage(i), first);
-    i.contentIdentity = std::string(64, 'c');
-    EXPECT_EQ(ValidateImage(i), "");
-    i.contentIdentity.clear();
-    EXPECT_EQ(ValidateImage(i), first);
-    i = ReadyImage("im", 1);
-    i.source.clear();
-    EXPECT_EQ(ValidateImage(i), first);
-
-    i = ReadyImage("im", 1);
-    i.kind = "Image";
-    EXPECT_EQ(ValidateImage(i), "render image im requires kind=image, received Image");
-    EXPECT_EQ(ValidateImage(ReadyImage("im", 0)), "render image im requires a positive generation");
-    EXPECT_EQ(ValidateImage(ReadyImage("im", INT32_MIN)), "render image im requires a positive generation");
-    i = ReadyImage("im", 1);
-    i.format = "rgba8-hex";
-    EXPECT_EQ(ValidateImage(i), "render image im format rgba8-hex is unsupported; admitted format is bgra8-hex");
-    for (const char* space : {"srgb", "linear-srgb", "display-p3", "rec2020"}) {
-        i = ReadyImage("im", 1);
-        i.colorSpace = space;
-        EXPECT_EQ(ValidateImage(i), "");
-    }
-    i.colorSpace = "SRGB";
-    EXPECT_EQ(ValidateImage(i),
-              "render image im colorSpace SRGB is unsupported; admitted named SDR spaces are srgb, linear-srgb, "
-              "display-p3, and rec2020");
-    i = ReadyImage("im", 1);
-    i.alphaMode = "premultiplied";
-    EXPECT_EQ(ValidateImage(i), "render image im requires alphaMode=straight");
-    i = ReadyImage("im", 1);
-    i.state = "gone";
-    EXPECT_EQ(ValidateImage(i), "render image im has unsupported state gone");
-}
-
-TEST(ImageValidation, ReadyImagesCarryExactHexPixels) {
-    RenderImage i = ReadyImage("im", 1);
-    i.resident = false;
-    EXPECT_EQ(ValidateImage(i), "render image im ready state requires resident pixels");
-
-    EXPECT_EQ(ValidateImage(ReadyImage("im", 1, 512, 512)), "");
+TEST(ResourceValidation, Image) {
+    using I = RenderImage;
+    const std::string identity = "render image requires id/content identity of at most 64 bytes and a source";
     const std::string dims = "render image im dimensions must be within 1..512";
-    EXPECT_EQ(ValidateImage(ReadyImage("im", 1, 513, 1)), dims);
-    EXPECT_EQ(ValidateImage(ReadyImage("im", 1, 1, 0)), dims);
-    i = ReadyImage("im", 1);
-    i.width = INT32_MIN;
-    EXPECT_EQ(ValidateImage(i), dims);
-
-    i = ReadyImage("im", 1);
-    i.sizeBytes = 15;
-    EXPECT_EQ(ValidateImage(i), "render image im byte size must equal width*height*4 within 1048576 bytes");
-    i = ReadyImage("im", 1);
-    i.payloadHex.pop_back();
-    EXPECT_EQ(ValidateImage(i), "render image im BGRA8 hex payload length must equal sizeBytes*2");
-    i = ReadyImage("im", 1);
-    i.payloadHex = std::string(32, 'F');
-    EXPECT_EQ(ValidateImage(i), "");
+    const std::string hex = "render image im BGRA8 payload contains a non-hexadecimal byte";
+    const std::string placeholder = "render image im placeholder state requires nonresident empty payload metadata";
+    std::vector<Change<I>> rows = {
+        {[](I& i) { i.id.assign(64, 'i'); i.contentIdentity = "c"; }, ""},
+        {[](I& i) { i.id.assign(65, 'i'); i.contentIdentity = "c"; }, identity},
+        {[](I& i) { i.id.clear(); }, identity},
+        {[](I& i) { i.contentIdentity.assign(64, 'c'); }, ""},
+        {[](I& i) { i.contentIdentity.assign(65, 'c'); }, identity},
+        {[](I& i) { i.contentIdentity.clear(); }, identity},
+        {[](I& i) { i.source.clear(); }, identity},
+        {[](I& i) { i.kind = "Image"; }, "render image im requires kind=image, received Image"},
+        {[](I& i) { i.generation = 0; }, "render image im requires a positive generation"},
+        {[](I& i) { i.generation = INT32_MIN; }, "render image im requires a positive generation"},
+        {[](I& i) { i.format = "rgba8-hex"; },
+         "render image im format rgba8-hex is unsupported; admitted format is bgra8-hex"},
+        {[](I& i) { i.colorSpace = "SRGB"; },
+         "render image im colorSpace SRGB is unsupported; admitted named SDR spaces are srgb, linear-srgb, "
+         "display-p3, and rec2020"},
+        {[](I& i) { i.alphaMode = "premultiplied"; }, "render image im requires alphaMode=straight"},
+        {[](I& i) { i.state = "gone"; }, "render image im has unsupported state gone"},
+        {[](I& i) { i.resident = false; }, "render image im ready state requires resident pixels"},
+        {[](I& i) { i = ReadyImage("im", 1, 512, 512); }, ""},
+        {[](I& i) { i = ReadyImage("im", 1, 513, 1); }, dims},
+        {[](I& i) { i = ReadyImage("im", 1, 1, 0); }, dims},
+        {[](I& i) { i.width = INT32_MIN; }, dims},
+        {[](I& i) { i.sizeBytes = 15; }, "render image im byte size must equal width*height*4 within 1048576 bytes"},
+        {[](I& i) { i.payloadHex.pop_back(); }, "render image im BGRA8 hex payload length must equal sizeBytes*2"},
+        {[](I& i) { i.payloadHex.assign(32, 'F'); }, ""},
+        // Placeholders carry no pixels.
+        {[](I& i) { i = LoadingImage("im", 1); i.resident = true; }, placeholder},
+        {[](I& i) { i = LoadingImage("im", 1); i.sizeBytes = 4; }, placeholder},
+        {[](I& i) { i = LoadingImage("im", 1); i.payloadHex = "00"; }, placeholder},
+    };
+    for (const char* space : {"srgb", "linear-srgb", "display-p3", "rec2020"}) {
+        rows.push_back({[space](I& i) { i.colorSpace = space; }, ""});
+    }
     for (char bad : {'g', ' ', 'G', '\0'}) {
-        i.payloadHex[5] = bad;
-        EXPECT_EQ(ValidateImage(i), "render image im BGRA8 payload contains a non-hexadecimal byte") << int(bad);
+        rows.push_back({[bad](I& i) { i.payloadHex[5] = bad; }, hex});
     }
-}
-
-TEST(ImageValidation, PlaceholdersCarryNoPixels) {
-    const std::string message = "render image im placeholder state requires nonresident empty payload metadata";
     for (const char* state : {"loading", "empty", "error"}) {
-        RenderImage i = LoadingImage("im", 1);
-        i.state = state;
-        EXPECT_EQ(ValidateImage(i), "");
-        i.width = INT32_MAX;  // announced dimensions are not limited
-        EXPECT_EQ(ValidateImage(i), "");
-        i.width = -1;
-        EXPECT_EQ(ValidateImage(i), message);
+        rows.push_back({[state](I& i) { i = LoadingImage("im", 1); i.state = state; }, ""});
+        // Announced dimensions of a placeholder are not limited, but not negative.
+        rows.push_back({[state](I& i) { i = LoadingImage("im", 1); i.state = state; i.width = INT32_MAX; }, ""});
+        rows.push_back({[state](I& i) { i = LoadingImage("im", 1); i.state = state; i.width = -1; }, placeholder});
     }
-    RenderImage i = LoadingImage("im", 1);
-    i.resident = true;
-    EXPECT_EQ(ValidateImage(i), message);
-    i = LoadingImage("im", 1);
-    i.sizeBytes = 4;
-    EXPECT_EQ(ValidateImage(i), message);
-    i = LoadingImage("im", 1);
-    i.payloadHex = "00";
-    EXPECT_EQ(ValidateImage(i), message);
+    ExpectMessages(ReadyImage("im", 1), ValidateImage, rows);
 }
 
-TEST(GlyphValidation, Sha256IdentityAndSource) {
+TEST(ResourceValidation, Glyph) {
+    using G = RenderGlyphAlpha;
     const std::string sha = "render glyph alpha resource requires a sha256 content identity";
-    EXPECT_EQ(ValidateGlyph(Glyph(GlyphId())), "");
-    EXPECT_EQ(ValidateGlyph(Glyph("sha256:" + std::string(64, 'A'))), "");
-    EXPECT_EQ(ValidateGlyph(Glyph("sha256:" + std::string(63, 'a'))), sha);
-    EXPECT_EQ(ValidateGlyph(Glyph("sha256:" + std::string(65, 'a'))), sha);
-    EXPECT_EQ(ValidateGlyph(Glyph("sha256:" + std::string(63, 'a') + "z")), sha);
-    EXPECT_EQ(ValidateGlyph(Glyph("SHA256:" + std::string(64, 'a'))), sha);
-    EXPECT_EQ(ValidateGlyph(Glyph("")), sha);
-    RenderGlyphAlpha g = Glyph(GlyphId());
-    g.source.clear();
-    EXPECT_EQ(ValidateGlyph(g), "render glyph alpha resource " + GlyphId() + " requires a source");
-    g = Glyph(GlyphId());
-    g.format = "a8-unorm";
-    EXPECT_EQ(ValidateGlyph(g), "render glyph alpha resource " + GlyphId() + " format must be a8-unorm-hex");
-}
-
-TEST(GlyphValidation, DimensionsPackingAndPayload) {
     const std::string prefix = "render glyph alpha resource " + GlyphId();
-    EXPECT_EQ(ValidateGlyph(Glyph(GlyphId(), 4096, 128)), "");
-    EXPECT_EQ(ValidateGlyph(Glyph(GlyphId(), 4096, 129)), prefix + " requires tightly packed rows within 512 KiB");
-    EXPECT_EQ(ValidateGlyph(Glyph(GlyphId(), 4097, 1)), prefix + " dimensions must be within 1..4096");
-    EXPECT_EQ(ValidateGlyph(Glyph(GlyphId(), 1, 0)), prefix + " dimensions must be within 1..4096");
-    RenderGlyphAlpha g = Glyph(GlyphId());
-    g.rowBytes = 4;
-    EXPECT_EQ(ValidateGlyph(g), prefix + " requires tightly packed rows within 512 KiB");
-    g = Glyph(GlyphId());
-    g.sizeBytes = 7;
-    EXPECT_EQ(ValidateGlyph(g), prefix + " requires tightly packed rows within 512 KiB");
-    g = Glyph(GlyphId(), 4096, 4096);  // 16 MiB area: must not overflow, must fail
-    g.payloadHex.clear();
-    g.sizeBytes = 4096 * 4096;
-    EXPECT_EQ(ValidateGlyph(g), prefix + " requires tightly packed rows within 512 KiB");
-    g = Glyph(GlyphId());
-    g.payloadHex += "00";
-    EXPECT_EQ(ValidateGlyph(g), prefix + " payload must be exact A8 hexadecimal data");
-    g = Glyph(GlyphId());
-    g.payloadHex[0] = 'g';
-    EXPECT_EQ(ValidateGlyph(g), prefix + " payload must be exact A8 hexadecimal data");
+    const std::string dims = prefix + " dimensions must be within 1..4096";
+    const std::string packed = prefix + " requires tightly packed rows within 512 KiB";
+    const std::string payload = prefix + " payload must be exact A8 hexadecimal data";
+    ExpectMessages<G>(Glyph(GlyphId()), ValidateGlyph, {
+        {[](G& g) { g.id = "sha256:" + std::string(64, 'A'); }, ""},
+        {[](G& g) { g.id = "sha256:" + std::string(63, 'a'); }, sha},
+        {[](G& g) { g.id = "sha256:" + std::string(65, 'a'); }, sha},
+        {[](G& g) { g.id = "sha256:" + std::string(63, 'a') + "z"; }, sha},
+        {[](G& g) { g.id = "SHA256:" + std::string(64, 'a'); }, sha},
+        {[](G& g) { g.id.clear(); }, sha},
+        {[](G& g) { g.source.clear(); }, prefix + " requires a source"},
+        {[](G& g) { g.format = "a8-unorm"; }, prefix + " format must be a8-unorm-hex"},
+        {[](G& g) { g = Glyph(GlyphId(), 4096, 128); }, ""},
+        {[](G& g) { g = Glyph(GlyphId(), 4096, 129); }, packed},
+        {[](G& g) { g = Glyph(GlyphId(), 4097, 1); }, dims},
+        {[](G& g) { g = Glyph(GlyphId(), 1, 0); }, dims},
+        {[](G& g) { g.rowBytes = 4; }, packed},
+        {[](G& g) { g.sizeBytes = 7; }, packed},
+        // A 16 MiB area must fail without overflowing.
+        {[](G& g) { g.width = g.height = g.rowBytes = 4096; g.sizeBytes = 4096 * 4096; }, packed},
+        {[](G& g) { g.payloadHex += "00"; }, payload},
+        {[](G& g) { g.payloadHex[0] = 'g'; }, payload},
+    });
 }
 
-TEST(ClipValidation, IdLengthAndPositiveBounds) {
-    EXPECT_EQ(ValidateClip(Clip(std::string(256, 'c'))), "");
-    EXPECT_EQ(ValidateClip(Clip(std::string(257, 'c'))), "retained resource clip requires an id of 1..256 bytes");
-    EXPECT_EQ(ValidateClip(Clip("")), "retained resource clip requires an id of 1..256 bytes");
-    RenderClip c = Clip("c");
-    c.x = INT32_MIN;
-    c.y = INT32_MAX;
-    EXPECT_EQ(ValidateClip(c), "");
-    for (auto mutate : {+[](RenderClip& k) { k.width = 0; }, +[](RenderClip& k) { k.height = -1; },
-                        +[](RenderClip& k) { k.radius = -1; }}) {
-        c = Clip("c");
-        mutate(c);
-        EXPECT_EQ(ValidateClip(c), "retained resource clip c requires positive bounds and a nonnegative radius");
-    }
-}
+TEST(ResourceValidation, ClipAndTransform) {
+    using C = RenderClip;
+    const std::string bounds = "retained resource clip c requires positive bounds and a nonnegative radius";
+    ExpectMessages<C>(Clip("c"), ValidateClip, {
+        {[](C& c) { c.id.assign(256, 'c'); }, ""},
+        {[](C& c) { c.id.assign(257, 'c'); }, "retained resource clip requires an id of 1..256 bytes"},
+        {[](C& c) { c.id.clear(); }, "retained resource clip requires an id of 1..256 bytes"},
+        {[](C& c) { c.x = INT32_MIN; c.y = INT32_MAX; }, ""},
+        {[](C& c) { c.width = 0; }, bounds},
+        {[](C& c) { c.height = -1; }, bounds},
+        {[](C& c) { c.radius = -1; }, bounds},
+    });
 
-TEST(TransformValidation, ReservedIdAndRanges) {
-    EXPECT_EQ(ValidateTransform(Transform(std::string(64, 't'))), "");
-    EXPECT_EQ(ValidateTransform(Transform(std::string(65, 't'))),
-              "render transform requires a nonempty id of at most 64 bytes");
-    EXPECT_EQ(ValidateTransform(Transform("")), "render transform requires a nonempty id of at most 64 bytes");
-    EXPECT_EQ(ValidateTransform(Transform("identity")),
-              "render transform id identity is reserved for the built-in identity transform");
-    EXPECT_EQ(ValidateTransform({"t", 1000000, -1000000, 1, 10000, -360000}), "");
-    EXPECT_EQ(ValidateTransform({"t", 1000001, 0, 100, 100, 0}),
-              "render transform t translation must be within -1000000..1000000");
-    EXPECT_EQ(ValidateTransform({"t", 0, -1000001, 100, 100, 0}),
-              "render transform t translation must be within -1000000..1000000");
-    EXPECT_EQ(ValidateTransform({"t", 0, 0, 0, 100, 0}), "render transform t scale must be within 1..10000 percent");
-    EXPECT_EQ(ValidateTransform({"t", 0, 0, 100, 10001, 0}), "render transform t scale must be within 1..10000 percent");
-    EXPECT_EQ(ValidateTransform({"t", 0, 0, 100, 100, 360001}),
-              "render transform t rotation must be within -360000..360000 millidegrees");
-    EXPECT_EQ(ValidateTransform({"t", 0, 0, 100, 100, INT32_MIN}),
-              "render transform t rotation must be within -360000..360000 millidegrees");
+    using T = RenderTransform;
+    const std::string idRule = "render transform requires a nonempty id of at most 64 bytes";
+    const std::string translation = "render transform t translation must be within -1000000..1000000";
+    const std::string scale = "render transform t scale must be within 1..10000 percent";
+    const std::string rotation = "render transform t rotation must be within -360000..360000 millidegrees";
+    ExpectMessages<T>(Transform("t"), ValidateTransform, {
+        {[](T& t) { t.id.assign(64, 't'); }, ""},
+        {[](T& t) { t.id.assign(65, 't'); }, idRule},
+        {[](T& t) { t.id.clear(); }, idRule},
+        {[](T& t) { t.id = "identity"; },
+         "render transform id identity is reserved for the built-in identity transform"},
+        {[](T& t) { t = {"t", 1000000, -1000000, 1, 10000, -360000}; }, ""},
+        {[](T& t) { t = {"t", -1000000, 1000000, 10000, 1, 360000}; }, ""},
+        {[](T& t) { t.translateX = 1000001; }, translation},
+        {[](T& t) { t.translateY = -1000001; }, translation},
+        {[](T& t) { t.scaleXPercent = 0; }, scale},
+        {[](T& t) { t.scaleYPercent = 10001; }, scale},
+        {[](T& t) { t.rotationMillidegrees = 360001; }, rotation},
+        {[](T& t) { t.rotationMillidegrees = INT32_MIN; }, rotation},
+    });
 }
 
 }  // namespace
