@@ -42,6 +42,9 @@ TEST_F(PreparedAdmissions, CommitsOnceWithThePlanCounters) {
     EXPECT_EQ(store.CommandPaintRef(0), 1);
     EXPECT_EQ(store.ValidationCount(), 2);
     RefuseBinding(prepared, fragment, delta, "retained resource prepared admission was already consumed");
+    // Being consumed is reported before the commit kind is looked at.
+    ExpectRefused(store, [&] { return store.CommitPreparedUpdate(prepared, fragment, delta); },
+                  "retained resource prepared admission was already consumed");
 }
 
 TEST_F(PreparedAdmissions, WrongKindStoreOrInputsAreRefusedUntilRestored) {
