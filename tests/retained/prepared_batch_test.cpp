@@ -3,6 +3,9 @@
 // staged references, one revision per batch, reordering).
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "retained_test_support.h"
 
 namespace rava {
@@ -69,6 +72,28 @@ TEST_F(PreparedAdmissions, WrongKindStoreOrInputsAreRefusedUntilRestored) {
     EXPECT_TRUE(prepared->BelongsTo(store.Token()));
     EXPECT_FALSE(prepared->BelongsTo(twin.Token()));
     EXPECT_FALSE(prepared->Consumed());
+    EXPECT_TRUE(store.CommitPreparedBinding(prepared, fragment, delta).accepted);
+}
+
+TEST_F(PreparedAdmissions, AChangeInAnyKindOfDeltaRecordIsSeen) {
+    delta.images = {ReadyImage("i", 1)};
+    delta.glyphs = {Glyph(GlyphId())};
+    delta.clips = {Clip("c")};
+    delta.transforms = {Transform("t")};
+    auto prepared = store.PrepareBinding(fragment, delta, 0);
+    ASSERT_TRUE(prepared->Accepted()) << prepared->Message();
+    const std::vector<std::function<void(ResourceDelta&)>> changes = {
+        [](ResourceDelta& d) { d.images[0].source = "elsewhere"; },
+        [](ResourceDelta& d) { d.glyphs[0].source = "elsewhere"; },
+        [](ResourceDelta& d) { d.clips[0].radius = 4; },
+        [](ResourceDelta& d) { d.transforms[0].rotationMillidegrees = 1; },
+    };
+    for (size_t i = 0; i < changes.size(); ++i) {
+        SCOPED_TRACE(i);
+        ResourceDelta changed = delta;
+        changes[i](changed);
+        RefuseBinding(prepared, fragment, changed, "retained resource prepared admission inputs were changed");
+    }
     EXPECT_TRUE(store.CommitPreparedBinding(prepared, fragment, delta).accepted);
 }
 
