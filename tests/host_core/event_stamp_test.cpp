@@ -36,14 +36,9 @@ TEST(EventStamp, SequenceSaturatesInsteadOfOverflowing) {
 }
 
 TEST(DpiScale, RoundsHalfUpAndSaturates) {
-    EXPECT_EQ(DpiScalePercent(96), 100);
-    EXPECT_EQ(DpiScalePercent(120), 125);
-    EXPECT_EQ(DpiScalePercent(144), 150);
-    EXPECT_EQ(DpiScalePercent(192), 200);
-    EXPECT_EQ(DpiScalePercent(97), 101);
-    EXPECT_EQ(DpiScalePercent(100), 104);
-    EXPECT_EQ(DpiScalePercent(0), 0);
-    EXPECT_EQ(DpiScalePercent(UINT32_MAX), INT32_MAX);
+    const std::pair<uint32_t, int32_t> cases[] = {{96, 100}, {120, 125}, {144, 150}, {192, 200},
+                                                  {97, 101}, {100, 104}, {0, 0},     {UINT32_MAX, INT32_MAX}};
+    for (const auto& [dpi, percent] : cases) EXPECT_EQ(DpiScalePercent(dpi), percent) << dpi;
 }
 
 }  // namespace

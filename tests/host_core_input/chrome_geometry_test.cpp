@@ -11,137 +11,107 @@ namespace {
 
 constexpr int W = 1000;
 constexpr int H = 700;
+constexpr int kMax = std::numeric_limits<int>::max();
+constexpr int kMin = std::numeric_limits<int>::min();
 
-int Hit(int x, int y, bool buttons = true) { return CanvasHitTest(x, y, W, H, buttons); }
-
-TEST(CanvasHitTest, CornersAndEdgesAtEightPixelBoundaries) {
-    EXPECT_EQ(Hit(0, 0), kHitTopLeft);
-    EXPECT_EQ(Hit(7, 7), kHitTopLeft);
-    EXPECT_EQ(Hit(8, 7), kHitTop);
-    EXPECT_EQ(Hit(7, 8), kHitLeft);
-    EXPECT_EQ(Hit(W - 8, 0), kHitTopRight);
-    EXPECT_EQ(Hit(W - 1, 7), kHitTopRight);
-    EXPECT_EQ(Hit(W - 9, 0), kHitTop);
-    EXPECT_EQ(Hit(0, H - 8), kHitBottomLeft);
-    EXPECT_EQ(Hit(7, H - 1), kHitBottomLeft);
-    EXPECT_EQ(Hit(0, H - 9), kHitLeft);
-    EXPECT_EQ(Hit(W - 8, H - 8), kHitBottomRight);
-    EXPECT_EQ(Hit(W - 1, H - 1), kHitBottomRight);
-    EXPECT_EQ(Hit(W - 1, 300), kHitRight);
-    EXPECT_EQ(Hit(W - 9, 300), kHitClient);
-    EXPECT_EQ(Hit(500, H - 8), kHitBottom);
-    EXPECT_EQ(Hit(500, H - 9), kHitClient);
-}
-
-TEST(CanvasHitTest, OutsideTheClientAreaIsNotABorder) {
-    EXPECT_EQ(Hit(-1, 300), kHitClient);
-    EXPECT_EQ(Hit(W, 300), kHitClient);
-    EXPECT_EQ(Hit(500, H), kHitClient);
-    // Above the window: not the top border, and the caption strip needs y > 53 false only.
-    EXPECT_EQ(Hit(500, -1), kHitCaption);
-    EXPECT_EQ(Hit(-5, 20), kHitClient);
-}
-
-TEST(CanvasHitTest, CaptionButtonsFromTheRightEdge) {
-    EXPECT_EQ(Hit(W - 46, 8), kHitClose);
-    EXPECT_EQ(Hit(W - 9, 37), kHitClose);
-    EXPECT_EQ(Hit(W - 47, 20), kHitMaximize);
-    EXPECT_EQ(Hit(W - 92, 20), kHitMaximize);
-    EXPECT_EQ(Hit(W - 93, 20), kHitMinimize);
-    EXPECT_EQ(Hit(W - 138, 20), kHitMinimize);
-    EXPECT_EQ(Hit(W - 139, 20), kHitClient);  // between the buttons and the strip
-    EXPECT_EQ(Hit(W - 152, 20), kHitClient);
-    EXPECT_EQ(Hit(W - 153, 20), kHitCaption);
-    EXPECT_EQ(Hit(W - 46, 38), kHitClient);  // below the buttons, right of the strip
-    EXPECT_EQ(Hit(W - 20, 7), kHitTop);
-}
-
-TEST(CanvasHitTest, CaptionStripWithoutButtons) {
-    EXPECT_EQ(Hit(W - 46, 20, false), kHitClient);
-    EXPECT_EQ(Hit(W - 153, 20, false), kHitCaption);
-    EXPECT_EQ(Hit(8, 8), kHitCaption);
-    EXPECT_EQ(Hit(500, 53), kHitCaption);
-    EXPECT_EQ(Hit(500, 54), kHitClient);
-}
-
-TEST(CanvasHitTest, TinyAndHostileSizesDoNotOverflow) {
-    constexpr int kMax = std::numeric_limits<int>::max();
-    constexpr int kMin = std::numeric_limits<int>::min();
+TEST(CanvasHitTest, PointsAcrossBordersButtonsAndStrip) {
+    struct Case {
+        int x, y, expected;
+        bool buttons = true;
+    };
+    const Case cases[] = {
+        // Corners and edges at the 8-pixel boundaries.
+        {0, 0, kHitTopLeft}, {7, 7, kHitTopLeft}, {8, 7, kHitTop}, {7, 8, kHitLeft},
+        {W - 8, 0, kHitTopRight}, {W - 1, 7, kHitTopRight}, {W - 9, 0, kHitTop},
+        {0, H - 8, kHitBottomLeft}, {7, H - 1, kHitBottomLeft}, {0, H - 9, kHitLeft},
+        {W - 8, H - 8, kHitBottomRight}, {W - 1, H - 1, kHitBottomRight}, {W - 1, 300, kHitRight},
+        {W - 9, 300, kHitClient}, {500, H - 8, kHitBottom}, {500, H - 9, kHitClient},
+        // Outside the client area is not a border; above it is still the strip.
+        {-1, 300, kHitClient}, {W, 300, kHitClient}, {500, H, kHitClient}, {500, -1, kHitCaption},
+        {-5, 20, kHitClient},
+        // Caption buttons from the right edge; a gap, then the strip.
+        {W - 46, 8, kHitClose}, {W - 9, 37, kHitClose}, {W - 47, 20, kHitMaximize}, {W - 92, 20, kHitMaximize},
+        {W - 93, 20, kHitMinimize}, {W - 138, 20, kHitMinimize}, {W - 139, 20, kHitClient},
+        {W - 152, 20, kHitClient}, {W - 153, 20, kHitCaption}, {W - 46, 38, kHitClient}, {W - 20, 7, kHitTop},
+        // The strip alone.
+        {W - 46, 20, kHitClient, false}, {W - 153, 20, kHitCaption, false}, {8, 8, kHitCaption},
+        {500, 53, kHitCaption}, {500, 54, kHitClient},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CanvasHitTest(c.x, c.y, W, H, c.buttons), c.expected)
+            << "(" << c.x << ", " << c.y << ")" << (c.buttons ? "" : " without buttons");
+    }
+    // Tiny and hostile sizes do not overflow.
     EXPECT_EQ(CanvasHitTest(0, 0, 1, 1, true), kHitTopLeft);
     EXPECT_EQ(CanvasHitTest(kMax, kMax, kMin, kMin, true), kHitClient);
     EXPECT_EQ(CanvasHitTest(kMin, 20, 100, 100, true), kHitClient);
     EXPECT_EQ(CanvasHitTest(kMax - 1, 20, kMax, 100, true), kHitRight);
 }
 
-TEST(CanvasHitTest, CodeClasses) {
-    for (int code = kHitLeft; code <= kHitBottomRight; ++code) EXPECT_TRUE(IsBorderHitCode(code)) << code;
-    for (int code : {int{kHitClient}, int{kHitCaption}, int{kHitMinimize}, int{kHitMaximize}, int{kHitClose}, 0, 18}) {
-        EXPECT_FALSE(IsBorderHitCode(code)) << code;
+TEST(CanvasHitTest, CodeClassesAndResizeCursors) {
+    struct Case {
+        int code;
+        bool border;
+        bool button;
+        ResizeCursor cursor;
+    };
+    using enum ResizeCursor;
+    const Case cases[] = {
+        {kHitLeft, true, false, kSizeWE},         {kHitRight, true, false, kSizeWE},
+        {kHitTop, true, false, kSizeNS},          {kHitBottom, true, false, kSizeNS},
+        {kHitTopLeft, true, false, kSizeNWSE},    {kHitBottomRight, true, false, kSizeNWSE},
+        {kHitTopRight, true, false, kSizeNESW},   {kHitBottomLeft, true, false, kSizeNESW},
+        {kHitClient, false, false, kArrow},       {kHitCaption, false, false, kArrow},
+        {kHitMinimize, false, true, kArrow},      {kHitMaximize, false, true, kArrow},
+        {kHitClose, false, true, kArrow},         {0, false, false, kArrow},
+        {18, false, false, kArrow},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        EXPECT_EQ(IsBorderHitCode(c.code), c.border);
+        EXPECT_EQ(IsCaptionButtonHitCode(c.code), c.button);
+        EXPECT_EQ(ResizeCursorForHitCode(c.code), c.cursor);
     }
-    EXPECT_TRUE(IsCaptionButtonHitCode(kHitMinimize));
-    EXPECT_TRUE(IsCaptionButtonHitCode(kHitMaximize));
-    EXPECT_TRUE(IsCaptionButtonHitCode(kHitClose));
-    EXPECT_FALSE(IsCaptionButtonHitCode(kHitCaption));
 }
 
-TEST(ResizeCursorForHitCode, PairsOfOppositeEdges) {
-    EXPECT_EQ(ResizeCursorForHitCode(kHitLeft), ResizeCursor::kSizeWE);
-    EXPECT_EQ(ResizeCursorForHitCode(kHitRight), ResizeCursor::kSizeWE);
-    EXPECT_EQ(ResizeCursorForHitCode(kHitTop), ResizeCursor::kSizeNS);
-    EXPECT_EQ(ResizeCursorForHitCode(kHitBottom), ResizeCursor::kSizeNS);
-    EXPECT_EQ(ResizeCursorForHitCode(kHitTopLeft), ResizeCursor::kSizeNWSE);
-    EXPECT_EQ(ResizeCursorForHitCode(kHitBottomRight), ResizeCursor::kSizeNWSE);
-    EXPECT_EQ(ResizeCursorForHitCode(kHitTopRight), ResizeCursor::kSizeNESW);
-    EXPECT_EQ(ResizeCursorForHitCode(kHitBottomLeft), ResizeCursor::kSizeNESW);
-    EXPECT_EQ(ResizeCursorForHitCode(kHitClose), ResizeCursor::kArrow);
-    EXPECT_EQ(ResizeCursorForHitCode(kHitCaption), ResizeCursor::kArrow);
-}
-
-void ExpectRect(const ScreenRect& r, int l, int t, int rt, int b) {
-    EXPECT_EQ(r.left, l);
-    EXPECT_EQ(r.top, t);
-    EXPECT_EQ(r.right, rt);
-    EXPECT_EQ(r.bottom, b);
-}
-
-TEST(ManualResizeRect, EdgesMoveByTheCursorOffset) {
+TEST(ManualResizeRect, DraggedEdgesMoveAndTheMinimumKeepsTheOppositeEdge) {
+    struct Case {
+        int code;
+        int64_t dx, dy;
+        ScreenRect expected;
+    };
+    const Case cases[] = {
+        {kHitLeft, -30, 999, {70, 100, 1116, 839}},        {kHitRight, 30, 999, {100, 100, 1146, 839}},
+        {kHitTop, 999, -20, {100, 80, 1116, 839}},         {kHitBottom, 999, 20, {100, 100, 1116, 859}},
+        {kHitTopLeft, 5, 6, {105, 106, 1116, 839}},        {kHitBottomRight, 5, 6, {100, 100, 1121, 845}},
+        {kHitTopRight, 5, 6, {100, 106, 1121, 839}},       {kHitBottomLeft, 5, 6, {105, 100, 1116, 845}},
+        {kHitCaption, 5, 6, {100, 100, 1116, 839}},  // not a border: nothing moves
+        // Dragged past the 320 x 240 minimum: the opposite edge stays put.
+        {kHitLeft, 5000, 0, {796, 100, 1116, 839}},        {kHitLeft, 1016 - 320, 0, {796, 100, 1116, 839}},
+        {kHitLeft, 1016 - 321, 0, {795, 100, 1116, 839}},  {kHitRight, -5000, 0, {100, 100, 420, 839}},
+        {kHitTop, 0, 5000, {100, 599, 1116, 839}},         {kHitBottom, 0, -5000, {100, 100, 1116, 340}},
+        {kHitTopLeft, 5000, 5000, {796, 599, 1116, 839}},  {kHitBottomRight, -5000, -5000, {100, 100, 420, 340}},
+    };
     const ScreenRect start{100, 100, 1116, 839};
-    ExpectRect(ManualResizeRect(kHitLeft, start, -30, 999), 70, 100, 1116, 839);
-    ExpectRect(ManualResizeRect(kHitRight, start, 30, 999), 100, 100, 1146, 839);
-    ExpectRect(ManualResizeRect(kHitTop, start, 999, -20), 100, 80, 1116, 839);
-    ExpectRect(ManualResizeRect(kHitBottom, start, 999, 20), 100, 100, 1116, 859);
-    ExpectRect(ManualResizeRect(kHitTopLeft, start, 5, 6), 105, 106, 1116, 839);
-    ExpectRect(ManualResizeRect(kHitBottomRight, start, 5, 6), 100, 100, 1121, 845);
-    ExpectRect(ManualResizeRect(kHitTopRight, start, 5, 6), 100, 106, 1121, 839);
-    ExpectRect(ManualResizeRect(kHitBottomLeft, start, 5, 6), 105, 100, 1116, 845);
-    // Not a border: nothing moves.
-    ExpectRect(ManualResizeRect(kHitCaption, start, 5, 6), 100, 100, 1116, 839);
-}
-
-TEST(ManualResizeRect, MinimumSizeKeepsTheOppositeEdge) {
-    const ScreenRect start{100, 100, 1116, 839};
-    // Left border dragged far right: 320 wide, right edge fixed.
-    ExpectRect(ManualResizeRect(kHitLeft, start, 5000, 0), 796, 100, 1116, 839);
-    ExpectRect(ManualResizeRect(kHitLeft, start, 1016 - 320, 0), 796, 100, 1116, 839);
-    ExpectRect(ManualResizeRect(kHitLeft, start, 1016 - 321, 0), 795, 100, 1116, 839);
-    // Right border dragged far left: left edge fixed.
-    ExpectRect(ManualResizeRect(kHitRight, start, -5000, 0), 100, 100, 420, 839);
-    // Top border dragged far down: bottom edge fixed; bottom dragged up: top fixed.
-    ExpectRect(ManualResizeRect(kHitTop, start, 0, 5000), 100, 599, 1116, 839);
-    ExpectRect(ManualResizeRect(kHitBottom, start, 0, -5000), 100, 100, 1116, 340);
-    ExpectRect(ManualResizeRect(kHitTopLeft, start, 5000, 5000), 796, 599, 1116, 839);
-    ExpectRect(ManualResizeRect(kHitBottomRight, start, -5000, -5000), 100, 100, 420, 340);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "code " << c.code << " by (" << c.dx << ", " << c.dy << ")");
+        const ScreenRect r = ManualResizeRect(c.code, start, c.dx, c.dy);
+        EXPECT_EQ(r.left, c.expected.left);
+        EXPECT_EQ(r.top, c.expected.top);
+        EXPECT_EQ(r.right, c.expected.right);
+        EXPECT_EQ(r.bottom, c.expected.bottom);
+    }
 }
 
 TEST(ManualResizeRect, HostileOffsetsSaturate) {
     const ScreenRect start{0, 0, 1000, 700};
     const int64_t big = int64_t{1} << 40;
     const ScreenRect r = ManualResizeRect(kHitBottomRight, start, big, big);
-    EXPECT_EQ(r.right, std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(r.bottom, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(r.right, kMax);
+    EXPECT_EQ(r.bottom, kMax);
     const ScreenRect l = ManualResizeRect(kHitTopLeft, start, -big, -big);
-    EXPECT_EQ(l.left, std::numeric_limits<int32_t>::min());
-    EXPECT_EQ(l.top, std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(l.left, kMin);
+    EXPECT_EQ(l.top, kMin);
 }
 
 }  // namespace

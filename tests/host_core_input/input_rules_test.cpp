@@ -57,26 +57,20 @@ TEST(RawMotion, CompareAndSwapLoopLosesNothingAcrossThreads) {
     EXPECT_EQ(RawMotionY(word.load()), kMin);
 }
 
-TEST(PointerMark, OnlyTheTouchPenSignatureMatches) {
-    EXPECT_TRUE(IsSynthesizedPointerMouse(0xFF515700u));
-    EXPECT_TRUE(IsSynthesizedPointerMouse(0xFF5157FFu));
-    EXPECT_TRUE(IsSynthesizedPointerMouse(0xFF515780u));
-    EXPECT_FALSE(IsSynthesizedPointerMouse(0));
-    EXPECT_FALSE(IsSynthesizedPointerMouse(0xFF515600u));
-    EXPECT_FALSE(IsSynthesizedPointerMouse(0x7F515700u));
-    // Only the low 32 bits carry the mark; whatever sits above them is ignored.
-    EXPECT_TRUE(IsSynthesizedPointerMouse(static_cast<uintptr_t>(0x1FF515700ull)));
-    EXPECT_FALSE(IsSynthesizedPointerMouse(static_cast<uintptr_t>(0xFF51570000ull)));
-}
-
-TEST(KeyEvents, RepeatFlagFromPreviousStateOrRepeatCount) {
-    EXPECT_FALSE(IsKeyRepeat(0x00000001));  // first press, repeat count 1
-    EXPECT_FALSE(IsKeyRepeat(0x001E0001));  // scan code bits only
-    EXPECT_FALSE(IsKeyRepeat(0x80000001));  // transition bit
-    EXPECT_TRUE(IsKeyRepeat(0x40000001));   // previous state down
-    EXPECT_TRUE(IsKeyRepeat(0x00000002));   // repeat count 2
-    EXPECT_TRUE(IsKeyRepeat(0x0000FFFE));
-    EXPECT_FALSE(IsKeyRepeat(0));
+TEST(KeyEvents, PointerMarkAndRepeatFlagTables) {
+    // Only the touch/pen signature in the low 32 bits marks a synthesized mouse message.
+    const std::pair<uintptr_t, bool> marks[] = {
+        {0xFF515700u, true}, {0xFF5157FFu, true}, {0xFF515780u, true}, {0, false}, {0xFF515600u, false},
+        {0x7F515700u, false}, {static_cast<uintptr_t>(0x1FF515700ull), true},
+        {static_cast<uintptr_t>(0xFF51570000ull), false},
+    };
+    for (const auto& [extra, marked] : marks) EXPECT_EQ(IsSynthesizedPointerMouse(extra), marked) << std::hex << extra;
+    // Repeat: previous-state bit or a repeat count above one; scan code and transition bits do not count.
+    const std::pair<uint32_t, bool> repeats[] = {
+        {0x00000001, false}, {0x001E0001, false}, {0x80000001, false}, {0x40000001, true},
+        {0x00000002, true},  {0x0000FFFE, true},  {0, false},
+    };
+    for (const auto& [lParam, repeat] : repeats) EXPECT_EQ(IsKeyRepeat(lParam), repeat) << std::hex << lParam;
 }
 
 TEST(KeyEvents, ModifierMaskTracksShiftControlAlt) {
@@ -109,13 +103,18 @@ TEST(KeyEvents, PressCountersStopAt255AndIgnoreWideCodes) {
 }
 
 TEST(PenPressure, ScalesAndCaps) {
-    EXPECT_EQ(PenPressure(true, 0, true), 0);
-    EXPECT_EQ(PenPressure(true, 512, false), 500);
-    EXPECT_EQ(PenPressure(true, 1023, true), 999);
-    EXPECT_EQ(PenPressure(true, 1024, true), 1000);
-    EXPECT_EQ(PenPressure(true, 0xFFFFFFFF, true), 1000);
-    EXPECT_EQ(PenPressure(false, 512, true), 1000);
-    EXPECT_EQ(PenPressure(false, 512, false), 0);
+    struct Case {
+        bool pen;
+        uint32_t raw;
+        bool contact;
+        int32_t expected;
+    };
+    const Case cases[] = {{true, 0, true, 0},          {true, 512, false, 500},  {true, 1023, true, 999},
+                          {true, 1024, true, 1000},    {true, 0xFFFFFFFF, true, 1000},
+                          {false, 512, true, 1000},    {false, 512, false, 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(PenPressure(c.pen, c.raw, c.contact), c.expected) << c.pen << " " << c.raw << " " << c.contact;
+    }
 }
 
 TEST(TouchCoordinates, HundredthsTruncateTowardZero) {
@@ -125,41 +124,37 @@ TEST(TouchCoordinates, HundredthsTruncateTowardZero) {
 }
 
 TEST(SessionTable, KindsValuesFlagsAndResults) {
-    SessionRecord r = ClassifySessionMessage(SessionMessage::kActivateApp, 1, 0, false);
-    EXPECT_EQ(r.kind, 1);
-    EXPECT_EQ(r.value, 1);
-    EXPECT_TRUE(r.flag);
-    EXPECT_EQ(r.result, 0);
-    EXPECT_FALSE(ClassifySessionMessage(SessionMessage::kActivateApp, 0, 0, true).flag);
-
-    r = ClassifySessionMessage(SessionMessage::kPowerBroadcast, 7, 0, false);
-    EXPECT_EQ(r.kind, 2);
-    EXPECT_TRUE(r.flag);
-    EXPECT_EQ(r.result, 1);
-    EXPECT_TRUE(ClassifySessionMessage(SessionMessage::kPowerBroadcast, 18, 0, false).flag);
-    EXPECT_FALSE(ClassifySessionMessage(SessionMessage::kPowerBroadcast, 4, 0, true).flag);
-    EXPECT_TRUE(ClassifySessionMessage(SessionMessage::kPowerBroadcast, 10, 0, true).flag);
-    EXPECT_FALSE(ClassifySessionMessage(SessionMessage::kPowerBroadcast, 10, 0, false).flag);
-
-    r = ClassifySessionMessage(SessionMessage::kSessionChange, 6, 0, true);
-    EXPECT_EQ(r.kind, 3);
-    EXPECT_FALSE(r.flag);
-    EXPECT_FALSE(ClassifySessionMessage(SessionMessage::kSessionChange, 7, 0, true).flag);
-    EXPECT_TRUE(ClassifySessionMessage(SessionMessage::kSessionChange, 5, 0, false).flag);
-    EXPECT_TRUE(ClassifySessionMessage(SessionMessage::kSessionChange, 8, 0, false).flag);
-    EXPECT_TRUE(ClassifySessionMessage(SessionMessage::kSessionChange, 1, 0, true).flag);
-    EXPECT_FALSE(ClassifySessionMessage(SessionMessage::kSessionChange, 1, 0, false).flag);
-
-    r = ClassifySessionMessage(SessionMessage::kQueryEndSession, 9, 0x80000000, true);
-    EXPECT_EQ(r.kind, 4);
-    EXPECT_EQ(r.value, 0x80000000);
-    EXPECT_FALSE(r.flag);
-    EXPECT_EQ(r.result, 1);
-
-    r = ClassifySessionMessage(SessionMessage::kEndSession, 0, 0, false);
-    EXPECT_EQ(r.kind, 5);
-    EXPECT_TRUE(r.flag);
-    EXPECT_FALSE(ClassifySessionMessage(SessionMessage::kEndSession, 1, 0, false).flag);
+    using enum SessionMessage;
+    struct Case {
+        SessionMessage message;
+        uint64_t wParam;
+        int64_t lParam;
+        bool focused;
+        int32_t kind;
+        int64_t value;
+        bool flag;
+        intptr_t result;
+    };
+    const Case cases[] = {
+        {kActivateApp, 1, 0, false, 1, 1, true, 0},          {kActivateApp, 0, 0, true, 1, 0, false, 0},
+        {kPowerBroadcast, 7, 0, false, 2, 7, true, 1},       {kPowerBroadcast, 18, 0, false, 2, 18, true, 1},
+        {kPowerBroadcast, 4, 0, true, 2, 4, false, 1},       {kPowerBroadcast, 10, 0, true, 2, 10, true, 1},
+        {kPowerBroadcast, 10, 0, false, 2, 10, false, 1},    {kSessionChange, 6, 0, true, 3, 6, false, 0},
+        {kSessionChange, 7, 0, true, 3, 7, false, 0},        {kSessionChange, 5, 0, false, 3, 5, true, 0},
+        {kSessionChange, 8, 0, false, 3, 8, true, 0},        {kSessionChange, 1, 0, true, 3, 1, true, 0},
+        {kSessionChange, 1, 0, false, 3, 1, false, 0},       {kEndSession, 0, 0, false, 5, 0, true, 0},
+        {kEndSession, 1, 0, false, 5, 1, false, 0},
+        {kQueryEndSession, 9, 0x80000000, true, 4, 0x80000000, false, 1},  // the value is lParam here
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "message " << static_cast<int>(c.message) << " wParam " << c.wParam
+                                          << " focused " << c.focused);
+        const SessionRecord r = ClassifySessionMessage(c.message, c.wParam, c.lParam, c.focused);
+        EXPECT_EQ(r.kind, c.kind);
+        EXPECT_EQ(r.value, c.value);
+        EXPECT_EQ(r.flag, c.flag);
+        EXPECT_EQ(r.result, c.result);
+    }
 }
 
 }  // namespace

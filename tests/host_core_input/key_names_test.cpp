@@ -30,16 +30,13 @@ TEST(VirtualKeyForName, FunctionKeysOneToTwelveOnly) {
     }
 }
 
-TEST(VirtualKeyForName, NamedKeysIgnoreCase) {
+TEST(VirtualKeyForName, NamedKeysIgnoreCaseAndEverythingElseIsZero) {
     const std::pair<const char*, int> cases[] = {
         {"LEFT", 37},   {"Right", 39}, {"uP", 38},     {"DOWN", 40}, {"Space", 32},  {"enter", 13},
         {"RETURN", 13}, {"tab", 9},    {"Home", 36},   {"END", 35},  {"PageUp", 33}, {"pagedown", 34},
         {"escape", 27}, {"ESC", 27},   {"EsCaPe", 27}, {"eSc", 27},  {"Shift", 16},
     };
     for (const auto& [name, code] : cases) EXPECT_EQ(VirtualKeyForName(name), code) << name;
-}
-
-TEST(VirtualKeyForName, UnknownNamesGiveZero) {
     for (const char* name : {"", " ", "!", ".", "[", "~", "control", "ctrl", "alt", "button1", "page up", " escape",
                              "escape ", "lef", "spaces", "\xC3\xA9"}) {
         EXPECT_EQ(VirtualKeyForName(name), 0) << '"' << name << '"';

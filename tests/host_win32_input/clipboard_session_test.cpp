@@ -22,6 +22,27 @@ std::u16string ReadClipboardText(HWND reader) {
     return text;
 }
 
+// The clipboard counters against `start`: still pending or settled with
+// `status`, and how many renders, releases and changes happened since.
+struct ClipboardDelta {
+    bool pending;
+    int32_t status;
+    int64_t renders, clipboardReleases, windowReleases, changes;
+};
+
+void ExpectClipboard(const CanvasClipboardCounters& start, const ClipboardDelta& d) {
+    const CanvasClipboardCounters c = ReadClipboardCounters();
+    EXPECT_EQ(c.pending, d.pending);
+    if (!d.pending) {
+        EXPECT_EQ(c.status, d.status);
+        EXPECT_EQ(c.pendingSize, 0u);
+    }
+    EXPECT_EQ(c.renderCount, start.renderCount + d.renders);
+    EXPECT_EQ(c.releaseCountClipboard, start.releaseCountClipboard + d.clipboardReleases);
+    EXPECT_EQ(c.releaseCountWindow, start.releaseCountWindow + d.windowReleases);
+    EXPECT_EQ(c.changeCounter, start.changeCounter + d.changes);
+}
+
 TEST(Clipboard, PendingTextRendersOnRequest) {
     CanvasWindow& w = testing::SharedCanvas();
     const CanvasClipboardCounters before = ReadClipboardCounters();
@@ -33,12 +54,7 @@ TEST(Clipboard, PendingTextRendersOnRequest) {
 
     // Asked through the system: the owner answers WM_RENDERFORMAT.
     EXPECT_EQ(ReadClipboardText(nullptr), u"h\u00E9llo \U0001F600");
-    c = ReadClipboardCounters();
-    EXPECT_FALSE(c.pending);
-    EXPECT_EQ(c.status, 2);
-    EXPECT_EQ(c.renderCount, before.renderCount + 1);
-    EXPECT_EQ(c.changeCounter, before.changeCounter + 2);  // recorded, then rendered
-    EXPECT_EQ(c.pendingSize, 0u);
+    ExpectClipboard(before, {false, 2, 1, 0, 0, 2});  // recorded, then rendered: two changes
     // A second request finds the data in place and renders nothing more.
     EXPECT_EQ(ReadClipboardText(nullptr), u"h\u00E9llo \U0001F600");
     EXPECT_EQ(ReadClipboardCounters().renderCount, before.renderCount + 1);
@@ -55,18 +71,12 @@ TEST(Clipboard, DirectRenderRequestsAreBoundsChecked) {
     SendMessageW(other.hwnd, WM_RENDERFORMAT, CF_UNICODETEXT, 0);
     SendMessageW(other.hwnd, WM_DESTROYCLIPBOARD, 0, 0);
     SendMessageW(other.hwnd, WM_RENDERALLFORMATS, 0, 0);
-    CanvasClipboardCounters c = ReadClipboardCounters();
-    EXPECT_TRUE(c.pending);
-    EXPECT_EQ(c.renderCount, start.renderCount);
-    EXPECT_EQ(c.releaseCountClipboard, start.releaseCountClipboard);
+    ExpectClipboard(start, {true, 0, 0, 0, 0, 0});
     EXPECT_EQ(CanvasRegistry().clipboard.owner, w.hwnd);
 
     // The owner asked to render all formats hands the block over itself.
     SendMessageW(w.hwnd, WM_RENDERALLFORMATS, 0, 0);
-    c = ReadClipboardCounters();
-    EXPECT_FALSE(c.pending);
-    EXPECT_EQ(c.status, 2);
-    EXPECT_EQ(c.renderCount, start.renderCount + 1);
+    ExpectClipboard(start, {false, 2, 1, 0, 0, 1});
     EXPECT_EQ(ReadClipboardText(foreign), u"abc");
     DestroyWindow(foreign);
     DestroyCanvasWindow(other);
@@ -80,13 +90,7 @@ TEST(Clipboard, EmptyingTheClipboardReleasesThePendingBlock) {
     ASSERT_TRUE(OpenClipboard(foreign));
     EmptyClipboard();  // sends WM_DESTROYCLIPBOARD to the owner
     CloseClipboard();
-    const CanvasClipboardCounters c = ReadClipboardCounters();
-    EXPECT_FALSE(c.pending);
-    EXPECT_EQ(c.status, 3);
-    EXPECT_EQ(c.releaseCountClipboard, start.releaseCountClipboard + 1);
-    EXPECT_EQ(c.changeCounter, start.changeCounter + 1);
-    EXPECT_EQ(c.renderCount, start.renderCount);
-    EXPECT_EQ(c.pendingSize, 0u);
+    ExpectClipboard(start, {false, 3, 0, 1, 0, 1});
     DestroyWindow(foreign);
 }
 
@@ -96,9 +100,7 @@ TEST(Clipboard, DestroyingTheClipboardOwnerRendersItsTextFirst) {
     const CanvasClipboardCounters start = ReadClipboardCounters();
     DestroyCanvasWindow(w);
     // The system asks the dying owner for every format before WM_DESTROY.
-    const CanvasClipboardCounters c = ReadClipboardCounters();
-    EXPECT_FALSE(c.pending);
-    EXPECT_EQ(c.renderCount, start.renderCount + 1);
+    ExpectClipboard(start, {false, 2, 1, 0, 0, 1});
     EXPECT_EQ(ReadClipboardText(nullptr), u"last words");
 }
 
@@ -115,13 +117,7 @@ TEST(Clipboard, ABlockStillPendingAtDestructionIsFreedWithStatus4) {
     state.pendingSize = 8;
     const CanvasClipboardCounters start = ReadClipboardCounters();
     DestroyCanvasWindow(w);
-    const CanvasClipboardCounters c = ReadClipboardCounters();
-    EXPECT_FALSE(c.pending);
-    EXPECT_EQ(c.status, 4);
-    EXPECT_EQ(c.releaseCountWindow, start.releaseCountWindow + 1);
-    EXPECT_EQ(c.renderCount, start.renderCount);
-    EXPECT_EQ(c.changeCounter, start.changeCounter + 1);
-    EXPECT_EQ(c.pendingSize, 0u);
+    ExpectClipboard(start, {false, 4, 0, 0, 1, 1});
     EXPECT_EQ(state.block, nullptr);
     EXPECT_EQ(GlobalFlags(block), static_cast<UINT>(GMEM_INVALID_HANDLE));  // freed
 }
@@ -147,23 +143,16 @@ struct SessionCase {
 
 TEST(Session, NotificationsAreRecordedPerTheTable) {
     CanvasWindow& w = testing::SharedCanvas();
+    // The table itself is checked without a window; here each message must reach
+    // it as its own kind, with the window's focus and its answer returned.
     const SessionCase cases[] = {
         {WM_ACTIVATEAPP, 1, 0, true, 1, 1, true, 0},
-        {WM_ACTIVATEAPP, 0, 0, true, 1, 0, false, 0},
-        {WM_POWERBROADCAST, 7, 0, false, 2, 7, true, 1},
-        {WM_POWERBROADCAST, 18, 0, false, 2, 18, true, 1},
-        {WM_POWERBROADCAST, 4, 0, true, 2, 4, false, 1},
         {WM_POWERBROADCAST, 10, 0, true, 2, 10, true, 1},
         {WM_POWERBROADCAST, 10, 0, false, 2, 10, false, 1},
-        {WM_WTSSESSION_CHANGE, 6, 0, true, 3, 6, false, 0},
-        {WM_WTSSESSION_CHANGE, 7, 0, true, 3, 7, false, 0},
-        {WM_WTSSESSION_CHANGE, 5, 0, false, 3, 5, true, 0},
-        {WM_WTSSESSION_CHANGE, 8, 0, false, 3, 8, true, 0},
-        {WM_WTSSESSION_CHANGE, 1, 0, false, 3, 1, false, 0},
         {WM_WTSSESSION_CHANGE, 1, 0, true, 3, 1, true, 0},
+        {WM_WTSSESSION_CHANGE, 5, 0, false, 3, 5, true, 0},
         {WM_QUERYENDSESSION, 3, static_cast<LPARAM>(ENDSESSION_LOGOFF), true, 4, ENDSESSION_LOGOFF, false, 1},
         {WM_ENDSESSION, 0, 0, true, 5, 0, true, 0},
-        {WM_ENDSESSION, 1, 0, true, 5, 1, false, 0},
     };
     for (const SessionCase& k : cases) {
         const int64_t count = ReadSessionEvent().eventCount;

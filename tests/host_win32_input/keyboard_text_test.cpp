@@ -263,37 +263,30 @@ HGLOBAL MakeDrop(const std::vector<std::u16string>& paths) {
     return block;
 }
 
-TEST(DroppedFiles, OneFileRecordsItsPathAndFlag) {
+TEST(DroppedFiles, OneFileGivesItsPathOthersOnlyTheCount) {
     CanvasWindow& w = testing::SharedCanvas();
-    SendMessageW(w.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({u"C:\\d\u00E9p\\\U0001F600.txt"})), 0);
-    EXPECT_EQ(w.drop.count, 1u);
-    EXPECT_TRUE(w.drop.flag);
-    EXPECT_EQ(w.drop.path, "C:\\d\xC3\xA9p\\\xF0\x9F\x98\x80.txt");
-    EXPECT_EQ(w.key.code, 1u);
-    EXPECT_EQ(w.key.secondCode, 1u);
-    EXPECT_EQ(w.stamps.lastEventKind, 210);
-}
-
-TEST(DroppedFiles, TwoFilesRecordOnlyTheCount) {
-    CanvasWindow& w = testing::SharedCanvas();
-    SendMessageW(w.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({u"C:\\a.txt"})), 0);
-    ASSERT_TRUE(w.drop.flag);
-    SendMessageW(w.hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({u"C:\\a.txt", u"C:\\b.txt"})), 0);
-    EXPECT_EQ(w.drop.count, 2u);
-    EXPECT_FALSE(w.drop.flag);
-    EXPECT_EQ(w.drop.path, "");
-    EXPECT_EQ(w.key.code, 0u);
-    EXPECT_EQ(w.key.secondCode, 2u);
-}
-
-TEST(DroppedFiles, ForgedHandlesRecordAnEmptyDrop) {
-    CanvasWindow& w = testing::SharedCanvas();
-    SendMessageW(w.hwnd, WM_DROPFILES, 0, 0);
-    EXPECT_EQ(w.drop.count, 0u);
-    SendMessageW(w.hwnd, WM_DROPFILES, static_cast<WPARAM>(0x12345678), 0);
-    EXPECT_EQ(w.drop.count, 0u);
-    EXPECT_FALSE(w.drop.flag);
-    EXPECT_EQ(w.stamps.lastEventKind, 210);
+    struct Case {
+        WPARAM handle;
+        uint32_t count;
+        const char* path;  // recorded with the flag set; "" leaves the flag clear
+    };
+    const Case cases[] = {
+        {reinterpret_cast<WPARAM>(MakeDrop({u"C:\\d\u00E9p\\\U0001F600.txt"})), 1, "C:\\d\xC3\xA9p\\\xF0\x9F\x98\x80.txt"},
+        {reinterpret_cast<WPARAM>(MakeDrop({u"C:\\a.txt", u"C:\\b.txt"})), 2, ""},  // clears the single-file record
+        {0, 0, ""},  // forged handles
+        {0x12345678, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.count);
+        w.stamps.lastEventKind = 0;
+        SendMessageW(w.hwnd, WM_DROPFILES, c.handle, 0);
+        EXPECT_EQ(w.drop.count, c.count);
+        EXPECT_EQ(w.drop.path, c.path);
+        EXPECT_EQ(w.drop.flag, *c.path != 0);
+        EXPECT_EQ(w.key.code, *c.path != 0 ? 1u : 0u);
+        EXPECT_EQ(w.key.secondCode, c.count);
+        EXPECT_EQ(w.stamps.lastEventKind, 210);
+    }
 }
 
 }  // namespace

@@ -16,49 +16,12 @@ namespace {
 // Everything the procedure handles except WM_DESTROY and WM_CLOSE, which end
 // the window on purpose, plus a few it passes on untouched.
 const std::vector<UINT> kStormMessages = {
-    WM_MOVE,
-    WM_SIZE,
-    WM_SETFOCUS,
-    WM_KILLFOCUS,
-    WM_SHOWWINDOW,
-    WM_ERASEBKGND,
-    WM_MOUSEMOVE,
-    WM_LBUTTONDOWN,
-    WM_LBUTTONUP,
-    WM_RBUTTONDOWN,
-    WM_RBUTTONUP,
-    WM_MOUSEWHEEL,
-    WM_CAPTURECHANGED,
-    WM_CANCELMODE,
-    WM_POINTERUPDATE,
-    WM_POINTERDOWN,
-    WM_POINTERUP,
-    WM_TOUCH,
-    WM_KEYDOWN,
-    WM_KEYUP,
-    WM_SYSKEYDOWN,
-    WM_SYSKEYUP,
-    WM_CHAR,
-    WM_IME_CHAR,
-    WM_UNICHAR,
-    WM_IME_STARTCOMPOSITION,
-    WM_IME_ENDCOMPOSITION,
-    WM_IME_COMPOSITION,
-    WM_DROPFILES,
-    WM_INPUT,
-    WM_SETCURSOR,
-    WM_NCHITTEST,
-    WM_RENDERFORMAT,
-    WM_RENDERALLFORMATS,
-    WM_DESTROYCLIPBOARD,
-    WM_ACTIVATEAPP,
-    WM_POWERBROADCAST,
-    WM_WTSSESSION_CHANGE,
-    WM_QUERYENDSESSION,
-    WM_ENDSESSION,
-    WM_GETOBJECT,
-    WM_NULL,
-    WM_USER + 7,
+    WM_MOVE, WM_SIZE, WM_SETFOCUS, WM_KILLFOCUS, WM_SHOWWINDOW, WM_ERASEBKGND, WM_MOUSEMOVE, WM_LBUTTONDOWN,
+    WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEWHEEL, WM_CAPTURECHANGED, WM_CANCELMODE, WM_POINTERUPDATE,
+    WM_POINTERDOWN, WM_POINTERUP, WM_TOUCH, WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_CHAR, WM_IME_CHAR,
+    WM_UNICHAR, WM_IME_STARTCOMPOSITION, WM_IME_ENDCOMPOSITION, WM_IME_COMPOSITION, WM_DROPFILES, WM_INPUT,
+    WM_SETCURSOR, WM_NCHITTEST, WM_RENDERFORMAT, WM_RENDERALLFORMATS, WM_DESTROYCLIPBOARD, WM_ACTIVATEAPP,
+    WM_POWERBROADCAST, WM_WTSSESSION_CHANGE, WM_QUERYENDSESSION, WM_ENDSESSION, WM_GETOBJECT, WM_NULL, WM_USER + 7,
     WM_APP + 3,
 };
 
@@ -68,18 +31,12 @@ void CALLBACK CloseMenus(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
 
 uint64_t RandomWord(std::mt19937_64& rng) {
     switch (rng() % 6) {
-        case 0:
-            return 0;
-        case 1:
-            return rng() & 0xFFFF;
-        case 2:
-            return rng() & 0xFFFFFFFFu;
-        case 3:
-            return ~uint64_t{0} - (rng() & 0xFF);
-        case 4:
-            return uint64_t{0x7FFF7FFF} + (rng() & 3);
-        default:
-            return rng();
+        case 0: return 0;
+        case 1: return rng() & 0xFFFF;
+        case 2: return rng() & 0xFFFFFFFFu;
+        case 3: return ~uint64_t{0} - (rng() & 0xFF);
+        case 4: return uint64_t{0x7FFF7FFF} + (rng() & 3);
+        default: return rng();
     }
 }
 

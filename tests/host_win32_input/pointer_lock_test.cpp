@@ -10,14 +10,7 @@
 namespace rava {
 namespace {
 
-void InjectRelativeMove(int dx, int dy) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof(INPUT));
-}
+void InjectRelativeMove(int dx, int dy) { testing::InjectMouse(MOUSEEVENTF_MOVE, dx, dy); }
 
 TEST(PointerLock, EngagesOnlyForTheFocusedForegroundRestoredWindow) {
     CanvasWindow& w = testing::SharedCanvas();

@@ -10,16 +10,6 @@ namespace {
 
 using testing::PackPoint;
 
-void InjectMouseMove(int dx, int dy, ULONG_PTR extraInfo) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    input.mi.dwExtraInfo = extraInfo;
-    SendInput(1, &input, sizeof(INPUT));
-}
-
 TEST(Pointer, ButtonDownFillsTheEventAndThePressSnapshot) {
     CanvasWindow& w = testing::SharedCanvas();
     SendMessageW(w.hwnd, WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT, PackPoint(120, 340));
@@ -80,8 +70,8 @@ TEST(Pointer, MouseMessagesMarkedAsTouchOrPenRecordNothing) {
     SetCursorPos(centre.x, centre.y);
     testing::Drain();
     const int64_t before = w.stamps.inputStamp;
-    InjectMouseMove(7, 5, 0xFF515712);
-    InjectMouseMove(3, 4, 0);
+    testing::InjectMouse(MOUSEEVENTF_MOVE, 7, 5, 0xFF515712);
+    testing::InjectMouse(MOUSEEVENTF_MOVE, 3, 4);
     // Input is delivered in order: once the plain move is in, the marked one
     // has been seen and dropped.
     ASSERT_TRUE(testing::DrainUntil([&] { return w.stamps.inputStamp > before; }))
@@ -161,16 +151,12 @@ TEST(Pointer, InjectedButtonIsSeenByPointerDown) {
     const POINT p = testing::ClientToScreenPoint(w.hwnd, 400, 400);
     SetCursorPos(p.x, p.y);
     testing::Drain();
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    SendInput(1, &input, sizeof(INPUT));
+    testing::InjectMouse(MOUSEEVENTF_RIGHTDOWN);
     testing::Drain();
     EXPECT_TRUE(PointerDown("right"));
     EXPECT_TRUE(PointerDown("Secondary"));
     EXPECT_FALSE(PointerDown("middle"));
-    input.mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    SendInput(1, &input, sizeof(INPUT));
+    testing::InjectMouse(MOUSEEVENTF_RIGHTUP);
     testing::Drain();
     EXPECT_FALSE(PointerDown("r"));
 }

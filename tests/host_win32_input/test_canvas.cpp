@@ -106,6 +106,16 @@ void InjectKey(WORD virtualKey, bool down) {
     SendInput(1, &input, sizeof(INPUT));
 }
 
+void InjectMouse(DWORD flags, int dx, int dy, ULONG_PTR extraInfo) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = flags;
+    input.mi.dwExtraInfo = extraInfo;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
 LPARAM PackPoint(int x, int y) {
     return static_cast<LPARAM>(static_cast<uint32_t>(static_cast<uint16_t>(x)) |
                                (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16));

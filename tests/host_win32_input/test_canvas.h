@@ -38,6 +38,9 @@ POINT ClientToScreenPoint(HWND hwnd, int x, int y);
 // Injects one keyboard event through the system input queue.
 void InjectKey(WORD virtualKey, bool down);
 
+// Injects one mouse event (relative motion and/or button flags).
+void InjectMouse(DWORD flags, int dx = 0, int dy = 0, ULONG_PTR extraInfo = 0);
+
 LPARAM PackPoint(int x, int y);
 
 }  // namespace rava::testing

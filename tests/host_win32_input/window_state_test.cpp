@@ -13,7 +13,13 @@ namespace {
 
 using testing::PackPoint;
 
-TEST(WindowState, SizeOfZeroIsStoredAsOneAndMinimizeIsTracked) {
+// A left click at client (x, y), sent straight to the window procedure.
+void Click(HWND hwnd, int x, int y) {
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(x, y));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, PackPoint(x, y));
+}
+
+TEST(WindowState, SizeMoveAndEraseUpdateTheRecord) {
     CanvasWindow& w = testing::SharedCanvas();
     const int64_t before = w.stamps.stateStamp;
     SendMessageW(w.hwnd, WM_SIZE, SIZE_RESTORED, PackPoint(0, 0));
@@ -32,14 +38,12 @@ TEST(WindowState, SizeOfZeroIsStoredAsOneAndMinimizeIsTracked) {
     GetClientRect(w.hwnd, &client);
     SendMessageW(w.hwnd, WM_SIZE, SIZE_RESTORED, PackPoint(client.right, client.bottom));
     EXPECT_EQ(w.width, client.right);
-}
-
-TEST(WindowState, MoveStoresSignedPosition) {
-    CanvasWindow& w = testing::SharedCanvas();
+    // Positions are signed words.
     SendMessageW(w.hwnd, WM_MOVE, 0, PackPoint(-20, 35));
     EXPECT_EQ(w.x, -20);
     EXPECT_EQ(w.y, 35);
     EXPECT_GE(w.monitorIndex, 1);
+    EXPECT_EQ(SendMessageW(w.hwnd, WM_ERASEBKGND, 0, 0), 1);  // the frame paints everything
 }
 
 TEST(WindowState, FocusShowAndKillFocusClearPressesAndComposition) {
@@ -64,11 +68,6 @@ TEST(WindowState, FocusShowAndKillFocusClearPressesAndComposition) {
     EXPECT_EQ(w.text.compositionCounter, compositions + 1);
 }
 
-TEST(WindowState, BackgroundEraseIsClaimed) {
-    CanvasWindow& w = testing::SharedCanvas();
-    EXPECT_EQ(SendMessageW(w.hwnd, WM_ERASEBKGND, 0, 0), 1);
-}
-
 TEST(WindowState, CloseHidesAndTheNextGuardedOperationRaises) {
     CanvasWindow& w = testing::OpenFreshCanvas();
     HWND hwnd = w.hwnd;
@@ -91,10 +90,9 @@ TEST(WindowState, CloseHidesAndTheNextGuardedOperationRaises) {
 
 TEST(WindowState, CloseButtonOfTheFrameClosesTheWindow) {
     CanvasWindow& w = testing::OpenFreshCanvas();
-    const int x = w.width - 20;
-    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(x, 20));
+    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(w.width - 20, 20));
     EXPECT_EQ(GetCapture(), w.hwnd);
-    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(x, 20));
+    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(w.width - 20, 20));
     EXPECT_NE(GetCapture(), w.hwnd);
     EXPECT_FALSE(w.open);
     EXPECT_TRUE(w.closeRequested);
@@ -169,17 +167,11 @@ TEST(WindowState, LosingCaptureEndsAManualResize) {
 
 TEST(WindowState, CaptionButtonsMinimizeMaximizeAndRestore) {
     CanvasWindow& w = testing::OpenFreshCanvas();
-    const int maximizeX = w.width - 70;
-    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(maximizeX, 20));
-    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(maximizeX, 20));
+    Click(w.hwnd, w.width - 70, 20);
     EXPECT_TRUE(IsZoomed(w.hwnd));
-    const int zoomedMaximizeX = w.width - 70;
-    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(zoomedMaximizeX, 20));
-    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(zoomedMaximizeX, 20));
+    Click(w.hwnd, w.width - 70, 20);  // the zoomed width
     EXPECT_FALSE(IsZoomed(w.hwnd));
-    const int minimizeX = w.width - 100;
-    SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(minimizeX, 20));
-    SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(minimizeX, 20));
+    Click(w.hwnd, w.width - 100, 20);
     EXPECT_TRUE(IsIconic(w.hwnd));
     EXPECT_TRUE(w.minimized);
     EXPECT_TRUE(w.open);
@@ -195,16 +187,19 @@ TEST(WindowState, FrameCursorsOverBordersAndButtons) {
         SetCursorPos(p.x, p.y);
         return SendMessageW(w.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(w.hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     };
-    EXPECT_EQ(cursorAt(2, 300), 1);
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
-    EXPECT_EQ(cursorAt(500, w.height - 2), 1);
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZENS));
-    EXPECT_EQ(cursorAt(w.width - 2, w.height - 2), 1);
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZENWSE));
-    EXPECT_EQ(cursorAt(w.width - 2, 2), 1);
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZENESW));
-    EXPECT_EQ(cursorAt(w.width - 20, 20), 1);
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    const struct {
+        int x, y;
+        LPCWSTR cursor;
+    } cases[] = {{2, 300, IDC_SIZEWE},
+                 {500, w.height - 2, IDC_SIZENS},
+                 {w.width - 2, w.height - 2, IDC_SIZENWSE},
+                 {w.width - 2, 2, IDC_SIZENESW},
+                 {w.width - 20, 20, IDC_ARROW}};
+    for (const auto& c : cases) {
+        SetCursor(LoadCursorW(nullptr, IDC_CROSS));  // so each row must set its own
+        EXPECT_EQ(cursorAt(c.x, c.y), 1) << c.x << ", " << c.y;
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, c.cursor)) << c.x << ", " << c.y;
+    }
     // Client area and caption strip are left to the system.
     SetCursor(LoadCursorW(nullptr, IDC_CROSS));
     const LRESULT body = cursorAt(400, 300);
