@@ -27,6 +27,16 @@ const Rgb kBackground{17, 27, 34};
 
 CanvasWindow& Current() { return *FindCanvasWindowById(CanvasRegistry().currentId); }
 
+struct Pixel {
+    int x, y;
+    Rgb colour;
+};
+
+// Each listed back-buffer pixel has its colour.
+void ExpectPixels(std::initializer_list<Pixel> pixels) {
+    for (const Pixel& p : pixels) EXPECT_EQ(BackPixel(p.x, p.y), p.colour) << "at " << p.x << ", " << p.y;
+}
+
 void OpenFresh(uint32_t faults, bool translucent = false) {
     if (CanvasWindow* old = FindCanvasWindowById(CanvasRegistry().currentId)) {
         DestroyCanvasWindow(*old);
@@ -67,9 +77,7 @@ TEST(CanvasDraw, BeginFrameClearsToTheExactRequestedSrgbColour) {
     OpenFresh(kFaultNone);
     ASSERT_TRUE(Current().srgbOutput);
     BeginFrame(17, 27, 34);
-    EXPECT_EQ(BackPixel(0, 0), kBackground);
-    EXPECT_EQ(BackPixel(500, 350), kBackground);
-    EXPECT_EQ(BackPixel(999, 699), kBackground);
+    ExpectPixels({{0, 0, kBackground}, {500, 350, kBackground}, {999, 699, kBackground}});
     // Every code survives linearisation and the framebuffer's re-encoding.
     for (int v = 0; v < 256; ++v) {
         BeginFrame(v, 255 - v, v / 2);
@@ -82,12 +90,9 @@ TEST(CanvasDraw, BeginFrameClearsToTheExactRequestedSrgbColour) {
 TEST(CanvasDraw, RectanglesCoverExactlyTheirPixels) {
     BeginFrame(17, 27, 34);
     DrawRectRgba(10, 20, 30, 40, 200, 100, 50);
-    EXPECT_EQ(BackPixel(10, 20), (Rgb{200, 100, 50}));
-    EXPECT_EQ(BackPixel(39, 59), (Rgb{200, 100, 50}));
-    EXPECT_EQ(BackPixel(9, 20), kBackground);
-    EXPECT_EQ(BackPixel(40, 20), kBackground);
-    EXPECT_EQ(BackPixel(10, 19), kBackground);
-    EXPECT_EQ(BackPixel(10, 60), kBackground);
+    const Rgb orange{200, 100, 50};
+    ExpectPixels({{10, 20, orange}, {39, 59, orange}, {9, 20, kBackground}, {40, 20, kBackground},
+                  {10, 19, kBackground}, {10, 60, kBackground}});
     EXPECT_EQ(CountDifferent(0, 0, 100, 100, kBackground), 30 * 40);
 
     // Out-of-range channels clamp: 300 -> 255, -4 -> 0.
@@ -98,39 +103,28 @@ TEST(CanvasDraw, RectanglesCoverExactlyTheirPixels) {
     DrawRectRgba(200, 100, -20, 10, 255, 255, 255);
     EXPECT_EQ(CountDifferent(170, 90, 230, 120, kBackground), 0);
     DrawRectRgba(300, 200, 10, -20, 9, 200, 9);
-    EXPECT_EQ(BackPixel(305, 181), (Rgb{9, 200, 9}));
-    EXPECT_EQ(BackPixel(305, 199), (Rgb{9, 200, 9}));
-    EXPECT_EQ(BackPixel(305, 200), kBackground);
-    EXPECT_EQ(BackPixel(305, 179), kBackground);
+    ExpectPixels({{305, 181, {9, 200, 9}}, {305, 199, {9, 200, 9}}, {305, 200, kBackground}, {305, 179, kBackground}});
 }
 
 TEST(CanvasDraw, RoundedRectanglesCutTheirCornersUnlessTheRadiusIsTiny) {
     BeginFrame(17, 27, 34);
     const Rgb fill{60, 180, 140};
     DrawRoundedRectRgba(200, 100, 100, 44, 10, fill.r, fill.g, fill.b);
-    EXPECT_EQ(BackPixel(250, 122), fill);         // centre
-    EXPECT_EQ(BackPixel(250, 100), fill);         // straight top edge
-    EXPECT_EQ(BackPixel(200, 122), fill);         // straight left edge
-    EXPECT_EQ(BackPixel(200, 100), kBackground);  // corners are cut
-    EXPECT_EQ(BackPixel(299, 100), kBackground);
-    EXPECT_EQ(BackPixel(200, 143), kBackground);
-    EXPECT_EQ(BackPixel(299, 143), kBackground);
+    // Centre and straight edges are filled; the corners are cut.
+    ExpectPixels({{250, 122, fill}, {250, 100, fill}, {200, 122, fill}, {200, 100, kBackground},
+                  {299, 100, kBackground}, {200, 143, kBackground}, {299, 143, kBackground}});
     const int area = CountDifferent(190, 90, 310, 150, kBackground);
     // 100 x 44 minus four corners of (1 - pi/4) * 10 * 10 each: about 4314.
     EXPECT_NEAR(area, 4400 - 86, 40);
 
     // Radius 0.4 is a plain rectangle, corners included.
     DrawRoundedRectRgba(400, 100, 40, 20, 0.4f, fill.r, fill.g, fill.b);
-    EXPECT_EQ(BackPixel(400, 100), fill);
-    EXPECT_EQ(BackPixel(439, 119), fill);
+    ExpectPixels({{400, 100, fill}, {439, 119, fill}});
     EXPECT_EQ(CountDifferent(390, 90, 450, 130, kBackground), 800);
 
     // Width 12 with radius 10 is a capsule of radius 6: the shape stays inside its box.
     DrawRoundedRectRgba(500, 100, 12, 44, 10, fill.r, fill.g, fill.b);
-    EXPECT_EQ(BackPixel(505, 100), fill);
-    EXPECT_EQ(BackPixel(500, 122), fill);
-    EXPECT_EQ(BackPixel(511, 122), fill);
-    EXPECT_EQ(BackPixel(500, 100), kBackground);
+    ExpectPixels({{505, 100, fill}, {500, 122, fill}, {511, 122, fill}, {500, 100, kBackground}});
     EXPECT_EQ(CountDifferent(480, 80, 530, 160, kBackground), CountDifferent(500, 100, 512, 144, kBackground));
 
     // A width of 0 or less draws nothing.
@@ -175,12 +169,10 @@ TEST(CanvasDraw, TextDrawsGlyphPixelsWithTheDisplayListFonts) {
 
 TEST(CanvasDraw, SizeCodesPickThreeFaceSizes) {
     const std::string small = TextPixels("Hg", 150);
-    EXPECT_EQ(TextPixels("Hg", 100), small);
-    EXPECT_EQ(TextPixels("Hg", 249), small);
+    for (int code : {100, 249}) EXPECT_EQ(TextPixels("Hg", code), small) << code;
     const std::string medium = TextPixels("Hg", 250);
     EXPECT_NE(medium, small);
-    EXPECT_EQ(TextPixels("Hg", 331), medium);
-    EXPECT_EQ(TextPixels("Hg", 329), medium);
+    for (int code : {331, 329}) EXPECT_EQ(TextPixels("Hg", code), medium) << code;
     const std::string large = TextPixels("Hg", 330);
     EXPECT_NE(large, medium);
     EXPECT_NE(large, small);
@@ -235,10 +227,7 @@ TEST(CanvasDraw, PixelBlockIsStretchedBySevenWithNearestSampling) {
         }
     }
     EXPECT_EQ(mismatches, 0);
-    EXPECT_EQ(BackPixel(33, 161), kBackground);
-    EXPECT_EQ(BackPixel(706, 608), kBackground);
-    EXPECT_EQ(BackPixel(34, 160), kBackground);
-    EXPECT_EQ(BackPixel(34, 609), kBackground);
+    ExpectPixels({{33, 161, kBackground}, {706, 608, kBackground}, {34, 160, kBackground}, {34, 609, kBackground}});
 
     // A block of the wrong length, or a non-positive size, draws nothing.
     BeginFrame(17, 27, 34);
@@ -289,9 +278,7 @@ TEST(CanvasDraw, LegacyFormatClearsOneToWhiteAndTwoToNearBlack) {
     EXPECT_EQ(BackPixel(12, 12), (Rgb{255, 0, 128}));
     const uint32_t block[4] = {0xFF102030u, 0xFF405060u, 0xFF708090u, 0xFFA0B0C0u};
     DrawPixelsBgra8(block, 2, 2, 100, 100, 20, 20);
-    EXPECT_EQ(BackPixel(105, 105), (Rgb{0x10, 0x20, 0x30}));
-    EXPECT_EQ(BackPixel(115, 105), (Rgb{0x40, 0x50, 0x60}));
-    EXPECT_EQ(BackPixel(105, 115), (Rgb{0x70, 0x80, 0x90}));
+    ExpectPixels({{105, 105, {0x10, 0x20, 0x30}}, {115, 105, {0x40, 0x50, 0x60}}, {105, 115, {0x70, 0x80, 0x90}}});
     DrawTextStyled("Hello", 20, 300, 250, 255, 255, 255);
     EXPECT_GT(CountDifferent(20, 290, 150, 340, kBackground), 40);
 }
