@@ -9,20 +9,22 @@
 namespace rava {
 namespace {
 
-TEST(RoundedRect, RadiusIsCappedByHalfTheSmallerSide) {
-    EXPECT_FLOAT_EQ(EffectiveCornerRadius(12, 44, 10), 6.0f);
-    EXPECT_FLOAT_EQ(EffectiveCornerRadius(100, 44, 30), 22.0f);
-    EXPECT_FLOAT_EQ(EffectiveCornerRadius(100, 44, 10), 10.0f);
-    EXPECT_FLOAT_EQ(EffectiveCornerRadius(100, 44, NAN), 0.0f);
-}
-
-TEST(RoundedRect, SmallOrDegenerateRadiusDrawsAPlainRectangle) {
-    EXPECT_TRUE(RoundedRectIsPlain(100, 44, 0.4f));
-    EXPECT_TRUE(RoundedRectIsPlain(100, 44, 0.5f));
-    EXPECT_FALSE(RoundedRectIsPlain(100, 44, 0.51f));
+TEST(RoundedRect, RadiusIsCappedAndTinyOrDegenerateOnesDrawAPlainRectangle) {
+    struct Case {
+        float w, h, r, effective;
+        bool plain;
+    };
+    const Case cases[] = {
+        {12, 44, 10, 6, false},   {100, 44, 30, 22, false}, {100, 44, 10, 10, false}, {100, 44, NAN, 0, true},
+        {100, 44, 0.4f, 0.4f, true}, {100, 44, 0.5f, 0.5f, true}, {100, 44, 0.51f, 0.51f, false},
+        {1, 44, 10, 0.5f, true},  // half of 1 is 0.5
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.w << " x " << c.h << " radius " << c.r);
+        EXPECT_FLOAT_EQ(EffectiveCornerRadius(c.w, c.h, c.r), c.effective);
+        EXPECT_EQ(RoundedRectIsPlain(c.w, c.h, c.r), c.plain);
+    }
     EXPECT_TRUE(RoundedRectIsPlain(100, -44, 10));  // negative height: plain, drawn upwards
-    EXPECT_TRUE(RoundedRectIsPlain(1, 44, 10));     // half of 1 is 0.5
-    EXPECT_TRUE(RoundedRectIsPlain(100, 44, NAN));
 }
 
 TEST(RoundedRect, UnitVectorsRunClockwiseFromStraightUp) {

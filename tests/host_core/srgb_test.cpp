@@ -38,18 +38,12 @@ TEST(SrgbTable, LookupClampsItsIndex) {
     EXPECT_EQ(ClampChannel(77), 77);
 }
 
-TEST(PremultipliedSrgb, OpaqueAlphaInvertsTheTable) {
+TEST(PremultipliedSrgb, OpaqueAlphaInvertsTheTableZeroGivesZeroAndExcessSaturates) {
     for (int v = 0; v < 256; ++v) {
         EXPECT_EQ(PremultipliedSrgbCode(static_cast<uint8_t>(v), 255), v) << v;
     }
-}
-
-TEST(PremultipliedSrgb, ZeroAlphaGivesZero) {
     EXPECT_EQ(PremultipliedSrgbCode(255, 0), 0);
     EXPECT_EQ(PremultipliedSrgbCode(0, 0), 0);
-}
-
-TEST(PremultipliedSrgb, UnpremultipliedValueAboveOneSaturates) {
     // A channel brighter than its alpha allows clamps d to 1 -> code 255 -> a.
     EXPECT_EQ(PremultipliedSrgbCode(255, 128), (128 * 255 + 127) / 255);
     EXPECT_EQ(PremultipliedSrgbCode(200, 10), 10);

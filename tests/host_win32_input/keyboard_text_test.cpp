@@ -134,18 +134,9 @@ TEST(Keyboard, InjectedKeyReachesCountersAndHeldState) {
     EXPECT_FALSE(KeyPressed("b"));
 }
 
-std::u16string Utf16(const std::string& utf8) {
-    std::u16string out;
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    out.resize(static_cast<size_t>(n));
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), reinterpret_cast<wchar_t*>(out.data()),
-                        n);
-    return out;
-}
-
 TEST(TextInput, SurrogatePairsCombineAndLoneHalvesVanish) {
     CanvasWindow& w = testing::SharedCanvas();
-    for (char16_t unit : Utf16("a\xF0\x9F\x98\x80")) SendMessageW(w.hwnd, WM_CHAR, unit, 1);
+    for (char16_t unit : std::u16string(u"a\U0001F600")) SendMessageW(w.hwnd, WM_CHAR, unit, 1);
     EXPECT_EQ(w.text.committed, "a\xF0\x9F\x98\x80");
     EXPECT_EQ(w.text.changeCounter, 2);
     SendMessageW(w.hwnd, WM_CHAR, 0xDE00, 1);  // lone low surrogate
