@@ -1,10 +1,10 @@
 // The self-test's verdicts: a correct solver passes; solvers broken in one
 // operation fail with that check's name and status 2, printing nothing else.
+#include "playground/self_test.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
-
-#include "playground/self_test.h"
 
 namespace rava {
 namespace {

@@ -10,12 +10,6 @@
 namespace rava::testing {
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string Rgb(int32_t r, int32_t g, int32_t b) {
     return " (" + std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b) + ")";
 }
@@ -53,6 +47,12 @@ std::vector<std::string> FakeCanvas::Calls(const std::string& prefix) const {
     return out;
 }
 
+std::string FakeCanvas::Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
 void FakeCanvas::RequireOpen(const char* operation) const {
     CheckCanvasCondition(open, std::string("window/canvas runtime window is not open for ") + operation);
 }
@@ -63,25 +63,9 @@ void FakeCanvas::OpenWindow(std::string_view title) {
     open = true;
 }
 
-void FakeCanvas::PumpMessages() {
-    ++pumps;
-    log.push_back("Pump");
-    if (onPump) onPump();
-}
-
-void FakeCanvas::DestroyAllWindows() {
-    log.push_back("DestroyAllWindows");
-    open = false;
-}
-
 void FakeCanvas::BeginFrame(int32_t red, int32_t green, int32_t blue) {
     RequireOpen("BeginFrame");
     log.push_back("BeginFrame" + Rgb(red, green, blue));
-}
-
-void FakeCanvas::EndFrame() {
-    RequireOpen("EndFrame");
-    log.push_back("EndFrame");
 }
 
 void FakeCanvas::DrawRect(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
@@ -108,27 +92,16 @@ void FakeCanvas::DrawPixels(std::span<const uint32_t> pixels, int32_t width, int
                   Num(destHeight));
 }
 
-int32_t FakeCanvas::MouseX() {
-    if (onMouseQuery) onMouseQuery();
-    RequireOpen("MouseX");
-    return mouseX;
-}
-
-int32_t FakeCanvas::MouseY() {
-    if (onMouseQuery) onMouseQuery();
-    RequireOpen("MouseY");
-    return mouseY;
-}
-
-bool FakeCanvas::PointerDown(std::string_view button) { return open && Lower(button) == "left" && leftDown; }
-
-bool FakeCanvas::KeyDown(std::string_view key) { return open && held.count(Lower(key)) > 0; }
-
 bool FakeCanvas::KeyPressed(std::string_view key) {
     auto it = presses.find(Lower(key));
     if (!open || it == presses.end() || it->second == 0) return false;
     --it->second;
     return true;
+}
+
+std::ostream& operator<<(std::ostream& out, const SplatCall& s) {
+    return out << "Splat at " << Num(s.x) << "," << Num(s.y) << " momentum " << Num(s.dvx) << "," << Num(s.dvy)
+               << " dye " << Num(s.r) << "," << Num(s.g) << "," << Num(s.b);
 }
 
 void RecordingFluid::Splat(float x, float y, float dvx, float dvy, float r, float g, float b) {
@@ -141,11 +114,6 @@ void RecordingFluid::Step(float dt) {
     steps.push_back(dt);
     if (log_) log_->push_back("Step " + Num(dt));
     if (!freezeSteps) ColorFluid::Step(dt);
-}
-
-void RecordingFluid::Reset() {
-    ++resets;
-    ColorFluid::Reset();
 }
 
 FrameOutcome Rig::Frame() {

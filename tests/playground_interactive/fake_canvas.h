@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,7 +31,6 @@ public:
     bool leftDown = false;
     std::set<std::string> held;          // lower-case key names held now
     std::map<std::string, int> presses;  // lower-case key name -> pending presses
-    std::function<void()> onPump;        // runs inside every PumpMessages
     std::function<void()> onMouseQuery;  // runs at the start of MouseX and MouseY
     int pumps = 0;
 
@@ -41,11 +41,20 @@ public:
     std::vector<std::string> Calls(const std::string& prefix) const;
 
     void OpenWindow(std::string_view title) override;
-    void PumpMessages() override;
+    void PumpMessages() override {
+        ++pumps;
+        log.push_back("Pump");
+    }
     bool WindowOpen() override { return open; }
-    void DestroyAllWindows() override;
+    void DestroyAllWindows() override {
+        log.push_back("DestroyAllWindows");
+        open = false;
+    }
     void BeginFrame(int32_t red, int32_t green, int32_t blue) override;
-    void EndFrame() override;
+    void EndFrame() override {
+        RequireOpen("EndFrame");
+        log.push_back("EndFrame");
+    }
     void DrawRect(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) override;
     void DrawRoundedRect(float x, float y, float width, float height, float radius, int32_t red, int32_t green,
                          int32_t blue) override;
@@ -53,19 +62,27 @@ public:
                         int32_t blue) override;
     void DrawPixels(std::span<const uint32_t> pixels, int32_t width, int32_t height, float destX, float destY,
                     float destWidth, float destHeight) override;
-    int32_t MouseX() override;
-    int32_t MouseY() override;
-    bool PointerDown(std::string_view button) override;
-    bool KeyDown(std::string_view key) override;
+    int32_t MouseX() override { return MouseQuery("MouseX", mouseX); }
+    int32_t MouseY() override { return MouseQuery("MouseY", mouseY); }
+    bool PointerDown(std::string_view button) override { return open && Lower(button) == "left" && leftDown; }
+    bool KeyDown(std::string_view key) override { return open && held.count(Lower(key)) > 0; }
     bool KeyPressed(std::string_view key) override;
 
 private:
+    static std::string Lower(std::string_view text);
     void RequireOpen(const char* operation) const;
+    int32_t MouseQuery(const char* operation, int32_t value) {
+        if (onMouseQuery) onMouseQuery();
+        RequireOpen(operation);
+        return value;
+    }
 };
 
 struct SplatCall {
     float x, y, dvx, dvy, r, g, b;
+    bool operator==(const SplatCall&) const = default;
 };
+std::ostream& operator<<(std::ostream& out, const SplatCall& s);
 
 class RecordingFluid : public ColorFluid {
 public:
@@ -77,7 +94,10 @@ public:
 
     void Splat(float x, float y, float dvx, float dvy, float r, float g, float b) override;
     void Step(float dt) override;
-    void Reset() override;
+    void Reset() override {
+        ++resets;
+        ColorFluid::Reset();
+    }
 
 private:
     std::vector<std::string>* log_;
@@ -95,7 +115,8 @@ struct FakeClock {
     }
 };
 
-// A loop on the fake, started, with a clock that advances 40 ms per frame.
+// A loop on the fake (started unless asked not to) whose clock reads are
+// logged and which advances 40 ms per frame.
 struct Rig {
     FakeCanvas canvas;
     RecordingFluid fluid{&canvas.log};
@@ -104,11 +125,22 @@ struct Rig {
     FrameLoop loop{canvas, fluid, pixels, clock.Reader()};
     int64_t frameMilliseconds = 40;
 
-    Rig() { loop.Start(); }
+    explicit Rig(int64_t startMilliseconds = 1000, bool start = true) {
+        clock.now = startMilliseconds;
+        clock.log = &canvas.log;
+        if (start) loop.Start();
+    }
     // Runs one whole frame (wait included) and returns its outcome.
     FrameOutcome Frame();
     void Frames(int count) {
         for (int i = 0; i < count; ++i) Frame();
+    }
+    // One frame with the pointer at (x, y) and the left button as given.
+    FrameOutcome FrameAt(int32_t x, int32_t y, bool down) {
+        canvas.mouseX = x;
+        canvas.mouseY = y;
+        canvas.leftDown = down;
+        return Frame();
     }
 };
 

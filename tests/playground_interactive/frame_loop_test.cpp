@@ -3,6 +3,7 @@
 // before or during a frame, the teardown, and errors that escape without it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 
@@ -13,36 +14,38 @@ namespace rava::testing {
 namespace {
 
 TEST(FrameTime, SignedDifferenceOfTheLowClockBitsLimitedToFortyMilliseconds) {
-    EXPECT_EQ(FrameSeconds(1000, 1200), 0.04f);
-    EXPECT_EQ(FrameSeconds(1000, 1000), 0.001f);
-    EXPECT_EQ(FrameSeconds(1000, 1016), 0.016f);
-    EXPECT_EQ(FrameSeconds(1000, 900), 0.001f);  // a clock that stepped back
-    // Across the wrap of the low 32 bits, from either side of the sign.
-    const int64_t beforeWrap = (int64_t{7} << 32) - 10;
-    EXPECT_EQ(FrameSeconds(LowClockBits(beforeWrap), beforeWrap + 25), 0.025f);
-    const int64_t beforeSign = (int64_t{1} << 31) - 5;
-    EXPECT_EQ(FrameSeconds(LowClockBits(beforeSign), beforeSign + 30), 0.03f);
-    // A stall of a month still reads as the longest frame, not as 0.
-    EXPECT_EQ(FrameSeconds(0, int64_t{2000000000}), 0.04f);
+    const int64_t beforeWrap = (int64_t{7} << 32) - 10, beforeSign = (int64_t{1} << 31) - 5;
+    const struct {
+        int32_t last;
+        int64_t now;
+        float dt;
+    } rows[] = {
+        {1000, 1200, 0.04f},
+        {1000, 1000, 0.001f},
+        {1000, 1016, 0.016f},
+        {1000, 900, 0.001f},                                  // a clock that stepped back
+        {LowClockBits(beforeWrap), beforeWrap + 25, 0.025f},  // across the wrap of the low 32 bits
+        {LowClockBits(beforeSign), beforeSign + 30, 0.03f},   // and across their sign
+        {0, int64_t{2000000000}, 0.04f},                      // a month's stall is the longest frame, not 0
+    };
+    ASSERT_EQ(LowClockBits(beforeWrap), -10);
+    ASSERT_EQ(LowClockBits(beforeSign), INT32_MAX - 4);
+    for (const auto& r : rows) EXPECT_EQ(FrameSeconds(r.last, r.now), r.dt) << r.last << " " << r.now;
 }
 
 TEST(FrameLoop, StartsWithClockPlumesThenWindow) {
-    FakeCanvas canvas;
-    RecordingFluid fluid(&canvas.log);
-    PixelBuffer pixels(ColorFluid::kCells);
-    FakeClock clock{5000, &canvas.log};
-    FrameLoop loop(canvas, fluid, pixels, clock.Reader());
-    loop.state.paused = true;  // overwritten by the initial values
-    loop.Start();
-    EXPECT_EQ(canvas.log, (std::vector<std::string>{"Clock", "Splat 28 30", "Splat 66 31",
-                                                    "OpenWindow Rovovavev / Rava + Dudura fluid"}));
-    EXPECT_EQ(fluid.splats[0].dvx, 25.0f);
-    EXPECT_EQ(fluid.splats[0].b, 1.5f);
-    EXPECT_EQ(fluid.splats[1].dvy, 18.0f);
-    EXPECT_EQ(fluid.splats[1].g, 2.5f);
-    EXPECT_FALSE(loop.state.paused);
-    EXPECT_EQ(loop.state.lastFrameTime, 5000);
-    EXPECT_EQ(loop.state.exposure, 0.8f);
+    Rig rig(5000, false);
+    rig.loop.state.paused = true;  // overwritten by the initial values
+    rig.loop.Start();
+    EXPECT_EQ(rig.canvas.log, (std::vector<std::string>{"Clock", "Splat 28 30", "Splat 66 31",
+                                                        "OpenWindow Rovovavev / Rava + Dudura fluid"}));
+    EXPECT_EQ(rig.fluid.splats[0].dvx, 25.0f);
+    EXPECT_EQ(rig.fluid.splats[0].b, 1.5f);
+    EXPECT_EQ(rig.fluid.splats[1].dvy, 18.0f);
+    EXPECT_EQ(rig.fluid.splats[1].g, 2.5f);
+    EXPECT_FALSE(rig.loop.state.paused);
+    EXPECT_EQ(rig.loop.state.lastFrameTime, 5000);
+    EXPECT_EQ(rig.loop.state.exposure, 0.8f);
 }
 
 TEST(FrameLoop, FrameTimeDrivesSimulatedTime) {
@@ -63,68 +66,47 @@ TEST(FrameLoop, FrameTimeDrivesSimulatedTime) {
 }
 
 TEST(FrameLoop, FrameTimeIsTrueAcrossTheClockWrap) {
-    FakeCanvas canvas;
-    RecordingFluid fluid(&canvas.log);
-    PixelBuffer pixels(ColorFluid::kCells);
-    FakeClock clock{(int64_t{3} << 32) - 20};
-    FrameLoop loop(canvas, fluid, pixels, clock.Reader());
-    loop.Start();
-    clock.now += 33;
-    loop.RunFrame();
-    EXPECT_EQ(fluid.steps.back(), 0.033f);
+    Rig rig((int64_t{3} << 32) - 20);
+    rig.frameMilliseconds = 33;
+    rig.Frames(2);
+    EXPECT_EQ(rig.fluid.steps, (std::vector<float>{0.001f, 0.033f}));
 }
 
 // Runs the whole loop; the wait advances the clock and lets the test act.
-struct LoopRun {
-    FakeCanvas canvas;
-    RecordingFluid fluid{&canvas.log};
-    PixelBuffer pixels = PixelBuffer(ColorFluid::kCells, 0u);
-    FakeClock clock;
+struct LoopRun : Rig {
+    LoopRun() : Rig(1000, false) {}
     int waits = 0;
     std::function<void(int)> afterWait;  // called with the number of waits so far
 
-    void Run() {
-        RunFrameLoop(canvas, fluid, pixels, clock.Reader(), [this] {
-            ++waits;
-            if (waits > 500) throw std::runtime_error("the loop did not end");
-            canvas.log.push_back("Wait");
-            clock.now += 16;
-            if (afterWait) afterWait(waits);
-        });
+    // What escaped from the loop, or "" when it ended normally.
+    std::string Run() {
+        try {
+            RunFrameLoop(canvas, fluid, pixels, clock.Reader(), [this] {
+                ++waits;
+                if (waits > 500) throw std::runtime_error("the loop did not end");
+                canvas.log.push_back("Wait");
+                clock.now += 16;
+                if (afterWait) afterWait(waits);
+            });
+        } catch (const rill_runtime_exception& error) {
+            return error.what();
+        }
+        return "";
+    }
+    std::vector<std::string> Tail(size_t count) const {
+        return {canvas.log.end() - static_cast<std::ptrdiff_t>(std::min(count, canvas.log.size())), canvas.log.end()};
     }
 };
 
-TEST(FrameLoop, EscapeEndsAfterThePresentedFrameWithoutWaiting) {
+// Escape, pressed during the first wait, ends the loop right after the
+// second frame is presented, without another wait.
+TEST(FrameLoop, FrameOrderPumpMeasureSimulateDrawThenEscape) {
     LoopRun run;
-    run.afterWait = [&](int waits) {
-        if (waits == 3) run.canvas.Press("escape");
-    };
-    run.Run();
-    EXPECT_EQ(run.waits, 3);
-    ASSERT_GE(run.canvas.log.size(), 3u);
-    const auto tail = std::vector<std::string>(run.canvas.log.end() - 3, run.canvas.log.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"Rect 784 662 1x1 (236,93,168)", "EndFrame", "DestroyAllWindows"}));
-    EXPECT_EQ(run.canvas.Calls("EndFrame").size(), 4u);
-    EXPECT_EQ(run.canvas.Calls("DestroyAllWindows").size(), 1u);
-}
-
-TEST(FrameLoop, ClosedWindowEndsAtTheNextFrameBeforeDrawing) {
-    LoopRun run;
-    run.afterWait = [&](int waits) {
-        if (waits == 2) run.canvas.open = false;  // the system close arrived
-    };
-    run.Run();
-    const auto tail = std::vector<std::string>(run.canvas.log.end() - 4, run.canvas.log.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"EndFrame", "Wait", "Pump", "DestroyAllWindows"}));
-    EXPECT_EQ(run.canvas.Calls("BeginFrame").size(), 2u);
-}
-
-TEST(FrameLoop, FrameOrderPumpMeasureSimulateDraw) {
-    LoopRun run;
-    run.clock.log = &run.canvas.log;
     run.afterWait = [&](int) { run.canvas.Press("escape"); };
-    run.Run();
-    // Start-up, first frame (wait), second frame, teardown.
+    EXPECT_EQ(run.Run(), "");
+    EXPECT_EQ(run.waits, 1);
+    EXPECT_EQ(run.Tail(3),
+              (std::vector<std::string>{"Rect 784 662 1x1 (236,93,168)", "EndFrame", "DestroyAllWindows"}));
     std::vector<std::string> order;
     for (const auto& entry : run.canvas.log) {
         if (entry.rfind("Text", 0) == 0 || entry.rfind("Rect", 0) == 0 || entry.rfind("RoundedRect", 0) == 0) continue;
@@ -140,45 +122,64 @@ TEST(FrameLoop, FrameOrderPumpMeasureSimulateDraw) {
     EXPECT_EQ(order, expected);
 }
 
-TEST(FrameLoop, WindowClosedDuringAFrameEndsLikeAClose) {
-    LoopRun run;
-    // The host pumps inside the pointer queries, so a close can land mid-frame.
-    run.afterWait = [&](int waits) {
-        if (waits == 2) run.canvas.onMouseQuery = [&] { run.canvas.open = false; };
+// A close arriving during the second wait ends the loop at the next pump; one
+// handled inside a pointer query (the host pumps there) ends it mid-frame.
+TEST(FrameLoop, ClosedWindowEndsTheLoopWithTheTeardown) {
+    const struct {
+        const char* what;
+        bool midFrame;
+        std::vector<std::string> tail;
+    } rows[] = {
+        {"between frames", false, {"EndFrame", "Wait", "Pump", "DestroyAllWindows"}},
+        {"inside a pointer query", true, {"Step " + Num(0.016f), "DestroyAllWindows"}},
     };
-    run.Run();
-    EXPECT_EQ(run.canvas.Calls("BeginFrame").size(), 2u);
-    EXPECT_EQ(run.canvas.log.back(), "DestroyAllWindows");
-    EXPECT_EQ(run.waits, 2);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        LoopRun run;
+        run.afterWait = [&](int waits) {
+            if (waits != 2) return;
+            if (r.midFrame) {
+                run.canvas.onMouseQuery = [&] { run.canvas.open = false; };
+            } else {
+                run.canvas.open = false;
+            }
+        };
+        EXPECT_EQ(run.Run(), "");
+        EXPECT_EQ(run.waits, 2);
+        EXPECT_EQ(run.canvas.Calls("BeginFrame").size(), 2u);
+        EXPECT_EQ(run.Tail(r.tail.size()), r.tail);
+    }
 }
 
-TEST(FrameLoop, HostErrorWithTheWindowOpenEscapesWithoutTeardown) {
-    LoopRun run;
-    run.afterWait = [&](int waits) {
-        if (waits == 2) run.canvas.failPixels = true;
+// Errors raised with the window open leave at once, without the teardown.
+TEST(FrameLoop, HostErrorsEscapeWithoutTeardown) {
+    const struct {
+        const char* what;
+        std::function<void(LoopRun&)> arrange;
+        const char* error;
+        int pumps;
+        size_t begins, ends;
+    } rows[] = {
+        {"upload in the third frame",
+         [](LoopRun& run) {
+             run.afterWait = [&run](int waits) {
+                 if (waits == 2) run.canvas.failPixels = true;
+             };
+         },
+         "window.canvas: failed to upload window/canvas pixels", 3, 3, 2},
+        {"opening the window", [](LoopRun& run) { run.canvas.failOpen = true; },
+         "window.canvas: failed to create window/canvas window", 0, 0, 0},
     };
-    try {
-        run.Run();
-        FAIL() << "no error";
-    } catch (const rill_runtime_exception& error) {
-        EXPECT_STREQ(error.what(), "window.canvas: failed to upload window/canvas pixels");
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        LoopRun run;
+        r.arrange(run);
+        EXPECT_EQ(run.Run(), r.error);
+        EXPECT_EQ(run.canvas.pumps, r.pumps);
+        EXPECT_EQ(run.canvas.Calls("BeginFrame").size(), r.begins);
+        EXPECT_EQ(run.canvas.Calls("EndFrame").size(), r.ends);
+        EXPECT_TRUE(run.canvas.Calls("DestroyAllWindows").empty());
     }
-    EXPECT_EQ(run.canvas.Calls("BeginFrame").size(), 3u);
-    EXPECT_EQ(run.canvas.Calls("EndFrame").size(), 2u);
-    EXPECT_TRUE(run.canvas.Calls("DestroyAllWindows").empty());
-}
-
-TEST(FrameLoop, OpeningFailureEscapesBeforeAnyFrame) {
-    LoopRun run;
-    run.canvas.failOpen = true;
-    try {
-        run.Run();
-        FAIL() << "no error";
-    } catch (const rill_runtime_exception& error) {
-        EXPECT_STREQ(error.what(), "window.canvas: failed to create window/canvas window");
-    }
-    EXPECT_EQ(run.canvas.pumps, 0);
-    EXPECT_TRUE(run.canvas.Calls("DestroyAllWindows").empty());
 }
 
 }  // namespace

@@ -14,18 +14,7 @@
 namespace rava::testing {
 namespace {
 
-TEST(Controls, ColourKeyCyclesThroughThePaletteAndBack) {
-    Rig rig;
-    std::vector<int32_t> seen;
-    for (int i = 0; i < 3; ++i) {
-        rig.canvas.Press("c");
-        rig.Frame();
-        seen.push_back(rig.loop.state.colorIndex);
-    }
-    EXPECT_EQ(seen, (std::vector<int32_t>{1, 2, 0}));
-}
-
-TEST(Controls, KeysWorkWhilePausedAndToggleBack) {
+TEST(Controls, KeysWorkWhilePausedToggleBackAndColourWraps) {
     Rig rig;
     rig.canvas.Press("space");
     rig.Frame();
@@ -35,58 +24,51 @@ TEST(Controls, KeysWorkWhilePausedAndToggleBack) {
     EXPECT_FALSE(rig.loop.state.fountainsOn);
     EXPECT_FALSE(rig.loop.state.bloomOn);
     EXPECT_EQ(rig.loop.state.colorIndex, 1);
-    for (const char* key : {"a", "b", "space"}) rig.canvas.Press(key);
+    for (const char* key : {"a", "b", "space", "c"}) rig.canvas.Press(key);
     rig.Frame();
     EXPECT_TRUE(rig.loop.state.fountainsOn);
     EXPECT_TRUE(rig.loop.state.bloomOn);
     EXPECT_FALSE(rig.loop.state.paused);
+    EXPECT_EQ(rig.loop.state.colorIndex, 2);
+    rig.canvas.Press("c");
+    rig.Frame();
+    EXPECT_EQ(rig.loop.state.colorIndex, 0);
 }
 
-TEST(Controls, ButtonsReactOnThePressFrameOnly) {
+// Each row: release, then press (with its key, if any) and hold for two more
+// frames; the state after every held frame must be the row's.
+TEST(Controls, ButtonsReactOnThePressFrameOnlyAndOnceWithTheirKey) {
+    const struct {
+        const char* what;
+        int32_t x, y;
+        const char* key;
+        bool paused, fountainsOn;
+        int32_t colorIndex;
+        int resets;
+    } rows[] = {
+        {"pause", 40, 640, nullptr, true, true, 0, 0},
+        {"pause and Space together", 40, 640, "space", false, true, 0, 0},
+        {"fountains", 400, 640, nullptr, false, false, 0, 0},
+        {"colour", 600, 640, nullptr, false, false, 1, 0},
+        {"clear's last column and R together", 339, 627, "r", false, false, 1, 1},
+        {"just right of clear", 340, 627, nullptr, false, false, 1, 1},
+    };
     Rig rig;
-    rig.canvas.mouseX = 40;  // pause button
-    rig.canvas.mouseY = 640;
-    rig.canvas.leftDown = true;
-    rig.Frame();
-    EXPECT_TRUE(rig.loop.state.paused);
-    rig.Frames(3);  // still held: no further toggles
-    EXPECT_TRUE(rig.loop.state.paused);
-    rig.canvas.leftDown = false;
-    rig.Frame();
-    // A press of Space and a click in the same frame toggle once.
-    rig.canvas.leftDown = true;
-    rig.canvas.Press("space");
-    rig.Frame();
-    EXPECT_FALSE(rig.loop.state.paused);
-
-    rig.canvas.leftDown = false;
-    rig.Frame();
-    rig.canvas.mouseX = 400;  // fountains button
-    rig.canvas.leftDown = true;
-    rig.Frame();
-    EXPECT_FALSE(rig.loop.state.fountainsOn);
-    rig.canvas.leftDown = false;
-    rig.Frame();
-    rig.canvas.mouseX = 600;  // colour button
-    rig.canvas.leftDown = true;
-    rig.Frame();
-    EXPECT_EQ(rig.loop.state.colorIndex, 1);
-}
-
-TEST(Controls, ClearButtonAndKeyResetTheFluidOnce) {
-    Rig rig;
-    rig.canvas.Press("r");
-    rig.canvas.mouseX = 339;  // clear button's last column
-    rig.canvas.mouseY = 627;
-    rig.canvas.leftDown = true;
-    rig.Frame();
-    EXPECT_EQ(rig.fluid.resets, 1);
-    rig.canvas.leftDown = false;
-    rig.Frame();
-    rig.canvas.mouseX = 340;  // just right of it
-    rig.canvas.leftDown = true;
-    rig.Frame();
-    EXPECT_EQ(rig.fluid.resets, 1);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        rig.FrameAt(r.x, r.y, false);
+        if (r.key) rig.canvas.Press(r.key);
+        for (int frame = 0; frame < 3; ++frame) {
+            rig.FrameAt(r.x, r.y, true);
+            EXPECT_EQ(rig.loop.state.paused, r.paused);
+            EXPECT_EQ(rig.loop.state.fountainsOn, r.fountainsOn);
+            EXPECT_EQ(rig.loop.state.colorIndex, r.colorIndex);
+            EXPECT_EQ(rig.fluid.resets, r.resets);
+        }
+        if (r.key) {
+            EXPECT_EQ(rig.canvas.presses[r.key], 0);  // the key was read
+        }
+    }
 }
 
 TEST(Controls, HoldingUpOrDownMovesExposureByFrameTimeWithinLimits) {
@@ -111,12 +93,7 @@ TEST(Controls, PausedFieldIgnoresFountainsAndDraggingButClears) {
     rig.canvas.Press("space");
     rig.Frame();
     const ColorFluid before = rig.fluid;
-    rig.canvas.mouseX = 300;
-    rig.canvas.mouseY = 300;
-    rig.canvas.leftDown = true;
-    rig.Frames(3);
-    rig.canvas.mouseX = 360;
-    rig.Frames(3);
+    for (int32_t x : {300, 300, 300, 360, 360, 360}) rig.FrameAt(x, 300, true);
     EXPECT_EQ(rig.fluid.dyeRed, before.dyeRed);
     EXPECT_EQ(rig.fluid.velocityX, before.velocityX);
     EXPECT_TRUE(rig.fluid.steps.empty());
@@ -137,60 +114,49 @@ struct StrokeRig : Rig {
     }
 };
 
-TEST(Painting, ClickFrameAddsDyeWithoutMomentum) {
+TEST(Painting, ClickFrameAddsDyeWithoutMomentumThenDragsAddMovement) {
     StrokeRig rig;
-    rig.canvas.mouseX = 34 + 7 * 40;  // far from the previous position (0, 0)
-    rig.canvas.mouseY = 161 + 7 * 20;
-    rig.canvas.leftDown = true;
-    rig.Frame();
-    ASSERT_EQ(rig.fluid.splats.size(), 3u);  // two opening plumes, one stroke
-    const SplatCall s = rig.fluid.splats.back();
-    EXPECT_EQ(s.x, 40.0f);
-    EXPECT_EQ(s.y, 20.0f);
-    EXPECT_EQ(s.dvx, 0.0f);
-    EXPECT_EQ(s.dvy, 0.0f);
-    const float amount = 24.0f * 0.001f;  // the first frame's dt
-    EXPECT_EQ(s.r, amount * 0.9f);
-    EXPECT_EQ(s.g, amount * 0.1f);
-    EXPECT_EQ(s.b, amount * 0.5f);
+    rig.FrameAt(34 + 7 * 40, 161 + 7 * 20, true);  // far from the previous position (0, 0)
+    ASSERT_EQ(rig.fluid.splats.size(), 3u);        // two opening plumes, one stroke
+    const float click = 24.0f * 0.001f;            // the first frame's dt
+    EXPECT_EQ(rig.fluid.splats.back(), (SplatCall{40, 20, 0, 0, click * 0.9f, click * 0.1f, click * 0.5f}));
     EXPECT_GT(rig.fluid.dyeRed[20 * 96 + 40], 0.0f);
     EXPECT_EQ(rig.fluid.velocityX[20 * 96 + 40], 0.0f);
-}
 
-TEST(Painting, DragOfFourteenPixelsAddsFourCellsPerSecondAtTheCentre) {
-    StrokeRig rig;
-    rig.canvas.mouseX = 34 + 7 * 30;
-    rig.canvas.mouseY = 161 + 7 * 25;
-    rig.canvas.leftDown = true;
+    // 14 pixels right and 7 down in one 40 ms frame: momentum of four and
+    // two cells per second at the centre, in cyan after C.
+    const int centre = 21 * 96 + 42;
+    const float velocityXBefore = rig.fluid.velocityX[centre], velocityYBefore = rig.fluid.velocityY[centre];
     rig.canvas.Press("c");
-    rig.Frame();
-    const float velocityAfterClick = rig.fluid.velocityX[25 * 96 + 32];
-    rig.canvas.mouseX += 14;
-    rig.Frame();
-    const SplatCall s = rig.fluid.splats.back();
-    EXPECT_EQ(s.x, 32.0f);
-    EXPECT_EQ(s.dvx, 4.0f);
-    EXPECT_EQ(s.dvy, 0.0f);
-    EXPECT_EQ(s.g, 24.0f * 0.04f * 0.8f);  // cyan after C
-    EXPECT_EQ(rig.fluid.velocityX[25 * 96 + 32] - velocityAfterClick, 4.0f);
+    rig.FrameAt(34 + 7 * 40 + 14, 161 + 7 * 20 + 7, true);
+    const float drag = 24.0f * 0.04f;
+    EXPECT_EQ(rig.fluid.splats.back(), (SplatCall{42, 21, 4, 2, drag * 0.1f, drag * 0.8f, drag * 0.95f}));
+    EXPECT_EQ(rig.fluid.velocityX[centre] - velocityXBefore, 4.0f);
+    EXPECT_EQ(rig.fluid.velocityY[centre] - velocityYBefore, 2.0f);
 }
 
-TEST(Painting, OnlyInsideTheFluidView) {
+TEST(Painting, OnlyInsideTheHalfOpenFluidView) {
+    const struct {
+        int32_t x, y;
+        bool paints;
+        float cellX, cellY;
+    } rows[] = {
+        {706, 300, false, 0, 0},  // right edge is exclusive
+        {34, 161, true, 0, 0},    // top-left pixel is cell (0, 0)
+        {34, 609, false, 0, 0},   // bottom edge is exclusive too
+        {33, 300, false, 0, 0},  {705, 608, true, 671.0f / 7.0f, 447.0f / 7.0f},
+    };
     StrokeRig rig;
-    rig.canvas.leftDown = true;
-    rig.canvas.mouseX = 706;  // right edge is exclusive
-    rig.canvas.mouseY = 300;
-    rig.Frame();
-    EXPECT_EQ(rig.fluid.splats.size(), 2u);
-    rig.canvas.mouseX = 34;
-    rig.canvas.mouseY = 161;
-    rig.Frame();
-    ASSERT_EQ(rig.fluid.splats.size(), 3u);
-    EXPECT_EQ(rig.fluid.splats.back().x, 0.0f);
-    EXPECT_EQ(rig.fluid.splats.back().y, 0.0f);
-    rig.canvas.mouseY = 609;  // bottom edge is exclusive too
-    rig.Frame();
-    EXPECT_EQ(rig.fluid.splats.size(), 3u);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.x) + "," + std::to_string(r.y));
+        const size_t before = rig.fluid.splats.size();
+        rig.FrameAt(r.x, r.y, true);
+        ASSERT_EQ(rig.fluid.splats.size(), before + (r.paints ? 1 : 0));
+        if (r.paints) {
+            EXPECT_EQ(rig.fluid.splats.back().x, r.cellX);
+            EXPECT_EQ(rig.fluid.splats.back().y, r.cellY);
+        }
+    }
 }
 
 TEST(Painting, ExtremePointerPositionsNeverOverflow) {
@@ -198,22 +164,15 @@ TEST(Painting, ExtremePointerPositionsNeverOverflow) {
     const int32_t extremes[] = {std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), -1};
     for (int32_t x : extremes) {
         for (int32_t y : extremes) {
-            rig.canvas.mouseX = x;
-            rig.canvas.mouseY = y;
-            rig.canvas.leftDown = !rig.canvas.leftDown;
-            rig.Frame();
+            rig.FrameAt(x, y, !rig.canvas.leftDown);
             EXPECT_FALSE(PointerInRect(rig.canvas, kFluidView));
         }
     }
     EXPECT_EQ(rig.fluid.splats.size(), 2u);
     // From the most negative position straight into the view: a huge but
     // finite stroke, which the solver's checked clamp turns into no momentum.
-    rig.canvas.leftDown = true;
-    rig.canvas.mouseX = std::numeric_limits<int32_t>::min();
-    rig.Frame();
-    rig.canvas.mouseX = 300;
-    rig.canvas.mouseY = 300;
-    rig.Frame();
+    rig.FrameAt(std::numeric_limits<int32_t>::min(), -1, true);
+    rig.FrameAt(300, 300, true);
     ASSERT_EQ(rig.fluid.splats.size(), 3u);
     EXPECT_GT(rig.fluid.splats.back().dvx, 6.0e8f);
     EXPECT_EQ(rig.fluid.velocityX[20 * 96 + 38], 0.0f);
@@ -223,61 +182,48 @@ TEST(Painting, ExtremePointerPositionsNeverOverflow) {
 TEST(Painting, MovementWhilePausedCountsForTheFirstStrokeAfterResuming) {
     StrokeRig rig;
     rig.canvas.Press("space");
-    rig.canvas.mouseX = 100;
-    rig.canvas.mouseY = 300;
-    rig.canvas.leftDown = true;
-    rig.Frame();
-    rig.canvas.mouseX = 200;  // dragged while paused: no splat, but recorded
-    rig.Frame();
+    rig.FrameAt(100, 300, true);
+    rig.FrameAt(200, 300, true);  // dragged while paused: no splat, but recorded
     EXPECT_EQ(rig.fluid.splats.size(), 2u);
     rig.canvas.Press("space");
-    rig.canvas.mouseX = 207;
-    rig.Frame();
+    rig.FrameAt(207, 300, true);
     ASSERT_EQ(rig.fluid.splats.size(), 3u);
     EXPECT_EQ(rig.fluid.splats.back().dvx, 2.0f);  // 7 pixels since the last paused frame
 }
 
+// The three fountain splats from splats[first] on for the given sine, cosine
+// and frame time.
+void ExpectFountains(const std::vector<SplatCall>& splats, size_t first, float sn, float cs, float dt) {
+    ASSERT_GE(splats.size(), first + 3);
+    EXPECT_EQ(splats[first], (SplatCall{32.0f + 13.0f * sn, 31.0f + 13.0f * cs, 110.0f * cs * dt, -110.0f * sn * dt,
+                                        7.0f * dt, 0.03f * dt, 1.6f * dt}));
+    EXPECT_EQ(splats[first + 1], (SplatCall{62.0f - 13.0f * sn, 31.0f - 13.0f * cs, -110.0f * cs * dt, 110.0f * sn * dt,
+                                            0.02f * dt, 3.5f * dt, 7.0f * dt}));
+    EXPECT_EQ(splats[first + 2], (SplatCall{48.0f + 19.0f * cs, 33.0f + 17.0f * sn, -55.0f * sn * dt, 55.0f * cs * dt,
+                                            5.0f * dt, 2.4f * dt, 0.02f * dt}));
+}
+
 TEST(Fountains, ThreeSplatsOnTheirPathsPerSecondOfSimulation) {
     Rig rig;
-    rig.Frame();
-    rig.Frame();
+    rig.Frames(2);
     ASSERT_EQ(rig.fluid.splats.size(), 2u + 6u);
     const float t = rig.loop.state.simTime, dt = 0.04f;
     ASSERT_EQ(t, 0.001f + 0.04f);
-    const float sn = Sin(0.55f * t), cs = Cos(0.47f * t);
-    const SplatCall* f = &rig.fluid.splats[5];
-    EXPECT_EQ(f[0].x, 32.0f + 13.0f * sn);
-    EXPECT_EQ(f[0].y, 31.0f + 13.0f * cs);
-    EXPECT_EQ(f[0].dvx, 110.0f * cs * dt);
-    EXPECT_EQ(f[0].dvy, -110.0f * sn * dt);
-    EXPECT_EQ(f[0].r, 7.0f * dt);
-    EXPECT_EQ(f[1].x, 62.0f - 13.0f * sn);
-    EXPECT_EQ(f[1].y, 31.0f - 13.0f * cs);
-    EXPECT_EQ(f[1].b, 7.0f * dt);
-    EXPECT_EQ(f[2].x, 48.0f + 19.0f * cs);
-    EXPECT_EQ(f[2].y, 33.0f + 17.0f * sn);
-    EXPECT_EQ(f[2].dvy, 55.0f * cs * dt);
+    ExpectFountains(rig.fluid.splats, 5, Sin(0.55f * t), Cos(0.47f * t), dt);
     EXPECT_EQ(rig.fluid.steps.back(), dt);
 }
 
+// Past 4096 radians the bounded sine and cosine read 0 and the paths stop.
 TEST(Fountains, StopMovingOnceTheAnglesLeaveTheBoundedRange) {
     Rig rig;
     rig.loop.state.simTime = 7448.0f;  // 0.55 x simTime > 4096, 0.47 x simTime < 4096
     rig.Frame();
-    const SplatCall* f = &rig.fluid.splats[2];
-    EXPECT_EQ(f[0].x, 32.0f);
-    EXPECT_EQ(f[0].dvy, 0.0f);
-    EXPECT_NE(f[0].y, 31.0f);
-    EXPECT_EQ(f[1].x, 62.0f);
-    EXPECT_EQ(f[2].y, 33.0f);
+    const float cs = Cos(0.47f * rig.loop.state.simTime);
+    ASSERT_NE(cs, 0.0f);
+    ExpectFountains(rig.fluid.splats, 2, 0.0f, cs, 0.001f);
     rig.loop.state.simTime = 8716.0f;  // both beyond
     rig.Frame();
-    f = &rig.fluid.splats[5];
-    EXPECT_EQ(f[0].x, 32.0f);
-    EXPECT_EQ(f[0].y, 31.0f);
-    EXPECT_EQ(f[0].dvx, 0.0f);
-    EXPECT_EQ(f[1].y, 31.0f);
-    EXPECT_EQ(f[2].x, 48.0f);
+    ExpectFountains(rig.fluid.splats, 5, 0.0f, 0.0f, 0.04f);
 }
 
 TEST(PointerInRect, HalfOpenOnTheRightAndBottom) {

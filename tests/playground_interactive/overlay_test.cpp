@@ -61,24 +61,30 @@ TEST(Overlay, FirstFrameDrawsEverythingInOrder) {
     EXPECT_EQ(rig.canvas.LastFrame(), expected);
 }
 
-TEST(Overlay, FrameShowsTheFluidRenderedAtTheCurrentExposure) {
+TEST(Overlay, FrameShowsTheFluidRenderedWithTheCurrentExposureAndBloom) {
     Rig rig;
     rig.loop.state.paused = true;
-    rig.loop.state.exposure = 2.0f;
-    rig.Frame();
-    PixelBuffer expected(ColorFluid::kCells);
-    ColorFluid copy = rig.fluid;
-    copy.Render(expected, 2.0f, true);
-    EXPECT_EQ(rig.pixels, expected);
+    const std::pair<float, bool> looks[] = {{2.0f, false}, {0.5f, true}};
+    for (const auto& [exposure, bloom] : looks) {
+        rig.loop.state.exposure = exposure;
+        rig.loop.state.bloomOn = bloom;
+        rig.Frame();
+        PixelBuffer expected(ColorFluid::kCells);
+        ColorFluid(rig.fluid).Render(expected, exposure, bloom);
+        EXPECT_EQ(rig.pixels, expected) << exposure;
+    }
 }
 
 TEST(Overlay, ExposureLineRoundsHundredthsHalfAwayFromZero) {
-    EXPECT_EQ(ExposureLine(0.8f), "Exposure: 80 / Up + Down");
-    EXPECT_EQ(ExposureLine(0.15f), "Exposure: 15 / Up + Down");
-    EXPECT_EQ(ExposureLine(3.0f), "Exposure: 300 / Up + Down");
-    EXPECT_EQ(ExposureLine(1.234f), "Exposure: 123 / Up + Down");
-    EXPECT_EQ(ExposureLine(0.125f), "Exposure: 13 / Up + Down");  // 12.5 exactly
-    EXPECT_EQ(ExposureLine(std::numeric_limits<float>::quiet_NaN()), "Exposure: 0 / Up + Down");
+    const std::pair<float, const char*> rows[] = {{0.8f, "80"},
+                                                  {0.15f, "15"},
+                                                  {3.0f, "300"},
+                                                  {1.234f, "123"},
+                                                  {0.125f, "13"},  // 12.5 exactly
+                                                  {std::numeric_limits<float>::quiet_NaN(), "0"}};
+    for (const auto& [exposure, shown] : rows) {
+        EXPECT_EQ(ExposureLine(exposure), "Exposure: " + std::string(shown) + " / Up + Down") << exposure;
+    }
 }
 
 std::string FillOf(const std::vector<std::string>& frame, const std::string& rectPrefix) {
@@ -88,23 +94,23 @@ std::string FillOf(const std::vector<std::string>& frame, const std::string& rec
     return "missing";
 }
 
-TEST(Overlay, HoveredButtonsAreLighter) {
+TEST(Overlay, HoveredButtonsAreLighterUpToTheirExclusiveEdge) {
+    const struct {
+        int32_t x, y;
+        const char *pauseFill, *clearFill;
+    } rows[] = {
+        {210, 627, "(48,116,96)", "(49,65,70)"},   // clear button's top-left pixel
+        {193, 670, "(60,128,108)", "(37,53,58)"},  // pause button's last column and row
+        {194, 670, "(48,116,96)", "(37,53,58)"},   // right edge is exclusive
+    };
     Rig rig;
-    rig.canvas.mouseX = 210;  // clear button's top-left pixel
-    rig.canvas.mouseY = 627;
-    rig.Frame();
-    EXPECT_EQ(FillOf(rig.canvas.LastFrame(), "RoundedRect 210 "), "(49,65,70)");
-    EXPECT_EQ(FillOf(rig.canvas.LastFrame(), "RoundedRect 34 "), "(48,116,96)");
-
-    rig.canvas.mouseX = 193;  // pause button's last column
-    rig.canvas.mouseY = 670;
-    rig.Frame();
-    EXPECT_EQ(FillOf(rig.canvas.LastFrame(), "RoundedRect 34 "), "(60,128,108)");
-    EXPECT_EQ(FillOf(rig.canvas.LastFrame(), "RoundedRect 210 "), "(37,53,58)");
-
-    rig.canvas.mouseX = 194;  // right edge is exclusive
-    rig.Frame();
-    EXPECT_EQ(FillOf(rig.canvas.LastFrame(), "RoundedRect 34 "), "(48,116,96)");
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.x) + "," + std::to_string(r.y));
+        rig.FrameAt(r.x, r.y, false);
+        const auto frame = rig.canvas.LastFrame();
+        EXPECT_EQ(FillOf(frame, "RoundedRect 34 "), r.pauseFill);
+        EXPECT_EQ(FillOf(frame, "RoundedRect 210 "), r.clearFill);
+    }
 }
 
 TEST(Overlay, LabelsFollowTheStateInTheFrameOfTheKeyPress) {
@@ -122,20 +128,19 @@ TEST(Overlay, SwatchShowsThePaletteColourOverThePinkDisc) {
     FakeCanvas canvas;
     DrawSwatch(canvas, 1, 2, 3);
     EXPECT_EQ(canvas.log, SwatchRows("(1,2,3)"));
-    EXPECT_EQ(canvas.log[0], "Rect 784 636 1x1 (1,2,3)");
-    EXPECT_EQ(canvas.log[13], "Rect 771 649 27x1 (1,2,3)");
-    EXPECT_EQ(canvas.log[26], "Rect 784 662 1x1 (1,2,3)");
 
     Rig rig;
     rig.canvas.Press("c", 2);  // one press is consumed per frame
     rig.Frames(2);
-    auto rects = rig.canvas.Calls("Rect ");
-    ASSERT_EQ(rects.size(), 4 * 27u);  // each frame: the pink disc, then the palette colour over it
-    auto pink = SwatchRows("(236,93,168)"), cyan = SwatchRows("(80,207,237)"), amber = SwatchRows("(244,196,66)");
-    EXPECT_TRUE(std::equal(pink.begin(), pink.end(), rects.begin()));
-    EXPECT_TRUE(std::equal(cyan.begin(), cyan.end(), rects.begin() + 27));
-    EXPECT_TRUE(std::equal(pink.begin(), pink.end(), rects.begin() + 54));
-    EXPECT_TRUE(std::equal(amber.begin(), amber.end(), rects.begin() + 81));
+    // Each frame: the pink disc, then the palette colour (cyan, then amber) over it.
+    std::vector<std::string> expected;
+    for (const char* overlay : {"(80,207,237)", "(244,196,66)"}) {
+        for (const char* rgb : {"(236,93,168)", overlay}) {
+            const auto rows = SwatchRows(rgb);
+            expected.insert(expected.end(), rows.begin(), rows.end());
+        }
+    }
+    EXPECT_EQ(rig.canvas.Calls("Rect "), expected);
 }
 
 }  // namespace

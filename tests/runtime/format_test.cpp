@@ -8,34 +8,35 @@
 namespace rava {
 namespace {
 
-TEST(FormatPositional, SubstitutesInAnyOrderAndRepeatedly) {
-    EXPECT_EQ(FormatPositional("{1} and {0}", {"a", "b"}), "b and a");
-    EXPECT_EQ(FormatPositional("{0}{0}", {"ab"}), "abab");
-    EXPECT_EQ(FormatPositional("{007}", {"0", "1", "2", "3", "4", "5", "6", "seven"}), "seven");
-    EXPECT_EQ(FormatPositional("x{0}y", {""}), "xy");
-}
-
-TEST(FormatPositional, KeepsEverythingThatIsNotAPlaceholder) {
-    EXPECT_EQ(FormatPositional("{2}", {"a", "b"}), "{2}");
-    EXPECT_EQ(FormatPositional("{}", {"a"}), "{}");
-    EXPECT_EQ(FormatPositional("{a}", {"a"}), "{a}");
-    EXPECT_EQ(FormatPositional("{ 1}", {"a", "b"}), "{ 1}");
-    EXPECT_EQ(FormatPositional("{0", {"a"}), "{0");
-    EXPECT_EQ(FormatPositional("tail {", {}), "tail {");
-    EXPECT_EQ(FormatPositional("}{0}{", {"a"}), "}a{");
-}
-
-TEST(FormatPositional, RescansAfterALiteralBrace) {
-    EXPECT_EQ(FormatPositional("{{0}", {"a"}), "{a");
-    EXPECT_EQ(FormatPositional("{x{1}}", {"a", "b"}), "{xb}");
-}
-
-TEST(FormatPositional, NeverScansArgumentTexts) {
-    EXPECT_EQ(FormatPositional("{0}", {"{0}{1}"}), "{0}{1}");
+TEST(FormatPositional, FillsWellFormedPlaceholdersAndKeepsEverythingElse) {
+    const struct {
+        const char* templ;
+        std::vector<std::string> args;
+        const char* expected;
+    } rows[] = {
+        {"{1} and {0}", {"a", "b"}, "b and a"},
+        {"{0}{0}", {"ab"}, "abab"},
+        {"{007}", {"0", "1", "2", "3", "4", "5", "6", "seven"}, "seven"},
+        {"x{0}y", {""}, "xy"},
+        // Not placeholders: a missing argument, no digits, a space, unclosed.
+        {"{2}", {"a", "b"}, "{2}"},
+        {"{}", {"a"}, "{}"},
+        {"{a}", {"a"}, "{a}"},
+        {"{ 1}", {"a", "b"}, "{ 1}"},
+        {"{0", {"a"}, "{0"},
+        {"tail {", {}, "tail {"},
+        {"}{0}{", {"a"}, "}a{"},
+        {"{18446744073709551615}", {"a"}, "{18446744073709551615}"},
+        // Scanning restarts after a literal brace.
+        {"{{0}", {"a"}, "{a"},
+        {"{x{1}}", {"a", "b"}, "{xb}"},
+        // Argument texts are never scanned.
+        {"{0}", {"{0}{1}"}, "{0}{1}"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(FormatPositional(r.templ, r.args), r.expected) << r.templ;
 }
 
 TEST(FormatPositional, IndexBeyond64BitsRaisesOutOfRange) {
-    EXPECT_EQ(FormatPositional("{18446744073709551615}", {"a"}), "{18446744073709551615}");
     try {
         FormatPositional("{18446744073709551616}", {"a"});
         FAIL() << "no exception";
