@@ -14,6 +14,19 @@ constexpr int64_t kMaxBatchEntries = 65536;
 constexpr int32_t kMinBatchBuckets = 64;
 constexpr int32_t kMaxBatchBuckets = 8192;
 
+// Stages records keyed by id alone: each lands after the store's rows and the
+// records staged before it, under one identity key and one index node.
+template <typename Record>
+void StageById(const std::vector<Record>& pending, int32_t storeRows, std::vector<Record>& staged,
+               std::string_view kind, StagingSet& staging) {
+    for (const Record& r : pending) {
+        int32_t position = SaturateToInt32(static_cast<int64_t>(storeRows) + staged.size());
+        staged.push_back(r);
+        staging.identityMap.Put(IdentityKey(kind, r.id, 0), position, nullptr);
+        AddCounter(staging.stagedIndexNodes, 1);
+    }
+}
+
 }  // namespace
 
 bool PreparedCandidateBatch::InputsUnchanged(const std::vector<RenderFragment>& fragments,
@@ -32,12 +45,7 @@ AdmissionPlan PreparedCandidateBatch::ItemPlan(int32_t index, const RenderFragme
 }
 
 void RetainedResourceStore::StagePlan(const AdmissionPlan& plan, StagingSet& staging) const {
-    for (const RenderPaint& r : plan.pendingPaints) {
-        int32_t position = SaturateToInt32(static_cast<int64_t>(paints_.Size()) + staging.paints.size());
-        staging.paints.push_back(r);
-        staging.identityMap.Put(IdentityKey("paint", r.id, 0), position, nullptr);
-        AddCounter(staging.stagedIndexNodes, 1);
-    }
+    StageById(plan.pendingPaints, paints_.Size(), staging.paints, "paint", staging);
     for (const RenderImage& r : plan.pendingImages) {
         std::string latest = IdentityKey("image-latest", r.id, 0);
         bool present = staging.FindIdentity(latest) >= 0 || index_.Find(latest, nullptr) >= 0;
@@ -48,25 +56,10 @@ void RetainedResourceStore::StagePlan(const AdmissionPlan& plan, StagingSet& sta
         AddCounter(staging.stagedIndexNodes, present ? 1 : 2);
         AddCounter(staging.stagedPayloadBytes, r.sizeBytes);
     }
-    for (const RenderGlyphAlpha& r : plan.pendingGlyphs) {
-        int32_t position = SaturateToInt32(static_cast<int64_t>(glyphs_.Size()) + staging.glyphs.size());
-        staging.glyphs.push_back(r);
-        staging.identityMap.Put(IdentityKey("glyph", r.id, 0), position, nullptr);
-        AddCounter(staging.stagedIndexNodes, 1);
-        AddCounter(staging.stagedPayloadBytes, r.sizeBytes);
-    }
-    for (const RenderClip& r : plan.pendingClips) {
-        int32_t position = SaturateToInt32(static_cast<int64_t>(clips_.Size()) + staging.clips.size());
-        staging.clips.push_back(r);
-        staging.identityMap.Put(IdentityKey("clip", r.id, 0), position, nullptr);
-        AddCounter(staging.stagedIndexNodes, 1);
-    }
-    for (const RenderTransform& r : plan.pendingTransforms) {
-        int32_t position = SaturateToInt32(static_cast<int64_t>(transforms_.Size()) + staging.transforms.size());
-        staging.transforms.push_back(r);
-        staging.identityMap.Put(IdentityKey("transform", r.id, 0), position, nullptr);
-        AddCounter(staging.stagedIndexNodes, 1);
-    }
+    StageById(plan.pendingGlyphs, glyphs_.Size(), staging.glyphs, "glyph", staging);
+    for (const RenderGlyphAlpha& r : plan.pendingGlyphs) AddCounter(staging.stagedPayloadBytes, r.sizeBytes);
+    StageById(plan.pendingClips, clips_.Size(), staging.clips, "clip", staging);
+    StageById(plan.pendingTransforms, transforms_.Size(), staging.transforms, "transform", staging);
 }
 
 std::shared_ptr<PreparedCandidateBatch> RetainedResourceStore::PreflightCandidateBatch(
