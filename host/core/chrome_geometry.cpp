@@ -50,6 +50,10 @@ bool IsBorderHitCode(int code) { return code >= kHitLeft && code <= kHitBottomRi
 
 bool IsCaptionButtonHitCode(int code) { return code == kHitMinimize || code == kHitMaximize || code == kHitClose; }
 
+int CaptionButtonToFire(int pressedCode, int releaseCode) {
+    return IsCaptionButtonHitCode(pressedCode) && releaseCode == pressedCode ? releaseCode : 0;
+}
+
 ResizeCursor ResizeCursorForHitCode(int code) {
     switch (code) {
         case kHitLeft:

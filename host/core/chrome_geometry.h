@@ -35,6 +35,10 @@ int CanvasHitTest(int x, int y, int w, int h, bool captionButtons);
 bool IsBorderHitCode(int code);
 bool IsCaptionButtonHitCode(int code);
 
+// The caption button a left-button release fires: the button under the
+// release when the press landed on that same button, otherwise 0.
+int CaptionButtonToFire(int pressedCode, int releaseCode);
+
 enum class ResizeCursor { kArrow, kSizeWE, kSizeNS, kSizeNWSE, kSizeNESW };
 ResizeCursor ResizeCursorForHitCode(int code);
 

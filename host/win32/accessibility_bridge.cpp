@@ -21,7 +21,7 @@ constexpr PROPERTYID kNameProperty = 30005;
 constexpr PROPERTYID kAutomationIdProperty = 30011;
 constexpr LONG kWindowControlType = 50032;
 // The object id of a UI Automation root request.
-constexpr LPARAM kRootObjectId = -25;
+constexpr int32_t kRootObjectId = -25;
 
 template <typename Fn>
 Fn Entry(HMODULE module, const char* name) {
@@ -145,9 +145,13 @@ void LoadAccessibilityLibraries(AccessibilityBridgeState& s) {
     }
 }
 
-LRESULT AnswerGetObject(HWND hwnd, WPARAM wParam, LPARAM, int32_t windowId) {
+LRESULT AnswerGetObject(HWND hwnd, WPARAM wParam, LPARAM lParam, int32_t windowId) {
     AccessibilityBridgeState& s = AccessibilityBridge();
     if (s.getObjectCount < INT64_MAX) ++s.getObjectCount;
+    // Other object ids (client, window, caret, ...) are legacy accessibility
+    // requests: the system answers those. The id is a 32-bit value that may
+    // arrive zero- or sign-extended, so only its low half counts.
+    if (static_cast<int32_t>(lParam) != kRootObjectId) return DefWindowProcW(hwnd, WM_GETOBJECT, wParam, lParam);
     if (!ValidWindowId(windowId)) return DefWindowProcW(hwnd, WM_GETOBJECT, wParam, kRootObjectId);
     AccessibilitySlot& slot = s.slots[windowId - 1];
     if (!slot.enabled || slot.owner != hwnd) return DefWindowProcW(hwnd, WM_GETOBJECT, wParam, kRootObjectId);

@@ -75,6 +75,7 @@ void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
 
 void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("BeginFrame");
+    CanvasRegistry().openFrameWindowId = window.id;
     SetupPixelProjection(window);
     ResetClippingState();
     SetBlending(window);
@@ -98,12 +99,15 @@ void EndFrame() {
     } else {
         SwapBuffers(window.dc);
     }
+    CanvasRegistry().openFrameWindowId = 0;
 }
 
 void RepaintCanvasBackground(CanvasWindow& window) {
     if (window.dc == nullptr || window.glrc == nullptr || window.width <= 0 || window.height <= 0) {
         return;
     }
+    // Clearing and swapping here would wipe what the open frame has drawn.
+    if (CanvasRegistry().openFrameWindowId == window.id) return;
     wglMakeCurrent(window.dc, window.glrc);
     SetupPixelProjection(window);
     glDisable(GL_DEPTH_TEST);

@@ -89,6 +89,8 @@ CanvasWindow& RequireOpenWindow(std::string_view operation) {
     const bool usable = window != nullptr && window->open && window->hwnd != nullptr && window->dc != nullptr &&
                         window->glrc != nullptr;
     if (!usable) {
+        // Nothing more can be drawn into an open frame: it ends here.
+        CanvasRegistry().openFrameWindowId = 0;
         CheckCanvasCondition(false,
                              std::string("window/canvas runtime window is not open for ") + std::string(operation));
     }

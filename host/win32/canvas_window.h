@@ -21,6 +21,9 @@ inline constexpr int32_t kMaxCanvasWindows = 16;
 inline constexpr int32_t kInitialClientWidth = 1000;
 inline constexpr int32_t kInitialClientHeight = 700;
 inline constexpr size_t kTextInputMaxBytes = 512;
+// An input method's result or composition string is cut to this many UTF-16
+// units, between characters; real ones are a few hundred at most.
+inline constexpr size_t kImeStringMaxUnits = 4096;
 inline constexpr int kCanvasFontSlotCount = 10;
 
 inline constexpr wchar_t kCanvasWindowClass[] = L"rava_window_input_canvas_window";
@@ -170,6 +173,9 @@ struct CanvasWindow {
     CanvasTextInput text;
     CanvasDrop drop;
     CanvasResizeDrag resize;
+    // The caption button a left press landed on (0 = none); it fires only
+    // when the release is over the same button.
+    int32_t pressedCaptionButton = 0;
     int64_t touchInputCount = 0;
 
     // texture caches, released at teardown
@@ -222,6 +228,9 @@ struct CanvasWindowRegistry {
     int32_t currentId = 0;
     int32_t activeId = 0;
     int64_t eventSequence = 1;
+    // The window whose frame is open between BeginFrame and EndFrame (0 =
+    // none): its background is not repainted under the frame's drawing.
+    int32_t openFrameWindowId = 0;
     CanvasPointerLock lock;
     std::atomic<bool> classesRegistered{false};
     CanvasClipboardState clipboard;
@@ -264,7 +273,8 @@ void StampCanvasWindow(CanvasWindow& window, int32_t kind);
 void RefreshDpiAndMonitor(CanvasWindow& window);
 
 // Clears both buffers of an opaque window to the background colour (a
-// translucent one to transparent once); used after size changes.
+// translucent one to transparent once); used after size changes. Does nothing
+// while the window has a frame open: that frame presents the new size.
 void RepaintCanvasBackground(CanvasWindow& window);
 
 // Pumps, resolves the current window and makes its context current; raises

@@ -1,6 +1,7 @@
-// The client-drawn window frame: hit testing for the system, caption buttons
-// on button release, manual border resizing with a 320 x 240 minimum, and the
-// cursors over the frame and under the pointer lock.
+// The client-drawn window frame inside the system's own frame: hit testing
+// for the system, caption buttons on a release over the pressed button,
+// manual border resizing with a 320 x 240 minimum, and the cursors over the
+// frame and under the pointer lock.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -38,16 +39,25 @@ int32_t ClampToInt32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t
 }  // namespace
 
 LRESULT OnNcHitTest(CanvasWindow& w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    if (!w.customChrome) return DefWindowProcW(hwnd, WM_NCHITTEST, wParam, lParam);
+    // The system frame around the client area (title bar, its buttons, the
+    // sizing border) keeps the system's answer; only the client area has the
+    // client-drawn caption strip.
+    const LRESULT system = DefWindowProcW(hwnd, WM_NCHITTEST, wParam, lParam);
+    if (!w.customChrome || system != HTCLIENT) return system;
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ScreenToClient(hwnd, &p);
     return HitAtClientPoint(w, p.x, p.y) == kHitCaption ? HTCAPTION : HTCLIENT;
 }
 
 bool OnChromeButtonDown(CanvasWindow& w, HWND hwnd, LPARAM lParam) {
+    // A press always starts afresh: one without a release before it (a forged
+    // message) must not leave a drag or a button half pressed.
+    EndManualResize(w);
+    EndCaptionButtonPress(w);
     const int code = HitAtClientPoint(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     if (IsCaptionButtonHitCode(code)) {
         SetCapture(hwnd);
+        w.pressedCaptionButton = code;
         return true;
     }
     if (!IsBorderHitCode(code)) return false;
@@ -64,7 +74,11 @@ bool OnChromeButtonDown(CanvasWindow& w, HWND hwnd, LPARAM lParam) {
 }
 
 bool OnChromeButtonUp(CanvasWindow& w, HWND hwnd, LPARAM lParam) {
-    const int code = HitAtClientPoint(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    // A button fires only for a release over the button it was pressed on;
+    // a press elsewhere (a drag in the view, another button) just ends.
+    const int pressed = w.pressedCaptionButton;
+    w.pressedCaptionButton = 0;
+    const int code = CaptionButtonToFire(pressed, HitAtClientPoint(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
     if (code == kHitMinimize) {
         ReleaseCapture();
         ShowWindow(hwnd, SW_MINIMIZE);
@@ -100,6 +114,8 @@ bool ContinueManualResize(CanvasWindow& w, HWND hwnd) {
 }
 
 void EndManualResize(CanvasWindow& w) { w.resize.active = false; }
+
+void EndCaptionButtonPress(CanvasWindow& w) { w.pressedCaptionButton = 0; }
 
 LRESULT OnSetCursor(CanvasWindow* w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
     const CanvasPointerLock& lock = CanvasRegistry().lock;

@@ -1,6 +1,7 @@
 // Keyboard, character and IME messages of a canvas window: key events with
 // modifier mask, repeat flag and per-key press counters; committed text with
-// surrogate pairing; composition text read through the input context.
+// surrogate pairing; result and composition strings read through the input
+// context (at most 4,096 UTF-16 units each, cut between characters).
 // NOTE: the system headers need <windows.h> first; keep this order.
 // clang-format off
 #include <windows.h>
@@ -18,7 +19,6 @@ namespace rava {
 
 namespace {
 
-constexpr int kImeMaxBytes = 512;
 
 TextInputFields CommittedText(CanvasWindow& w) {
     return TextInputFields{w.text.committed, w.text.changeCounter, w.text.pendingHighSurrogate, kTextInputMaxBytes};
@@ -47,19 +47,22 @@ void PositionImeWindows(CanvasWindow& w) {
     ImmReleaseContext(w.hwnd, context);
 }
 
-// Reads the result or composition string; at most 256 UTF-16 units.
-std::u16string ReadCompositionString(HWND hwnd, DWORD which) {
+// Reads the result or composition string of the input context.
+std::u16string ReadCompositionString(HIMC context, DWORD which) {
     std::u16string units;
-    HIMC context = ImmGetContext(hwnd);
     if (context == nullptr) return units;
     const LONG bytes = ImmGetCompositionStringW(context, which, nullptr, 0);
-    if (bytes > 0) {
-        char16_t buffer[kImeMaxBytes / 2] = {};
-        const DWORD want = static_cast<DWORD>(std::min<LONG>(bytes, kImeMaxBytes)) & ~1u;
-        const LONG got = ImmGetCompositionStringW(context, which, buffer, want);
-        if (got > 0) units.assign(buffer, static_cast<size_t>(std::min<LONG>(got, static_cast<LONG>(want))) / 2);
+    if (bytes <= 0) return units;
+    // Read the whole string, then cut it.
+    const size_t wanted = std::min<size_t>(static_cast<size_t>(bytes) / 2, 16 * kImeStringMaxUnits);
+    units.resize(wanted);
+    const LONG got = ImmGetCompositionStringW(context, which, units.data(), static_cast<DWORD>(wanted * 2));
+    units.resize(got > 0 ? std::min(wanted, static_cast<size_t>(got) / 2) : 0);
+    if (units.size() > kImeStringMaxUnits) {
+        // Never split a surrogate pair.
+        const bool splitsPair = units[kImeStringMaxUnits - 1] >= 0xD800 && units[kImeStringMaxUnits - 1] <= 0xDBFF;
+        units.resize(splitsPair ? kImeStringMaxUnits - 1 : kImeStringMaxUnits);
     }
-    ImmReleaseContext(hwnd, context);
     return units;
 }
 
@@ -114,21 +117,35 @@ LRESULT OnImeEndComposition(CanvasWindow& w) {
     return 0;
 }
 
-LRESULT OnImeComposition(CanvasWindow& w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    const bool result = (lParam & GCS_RESULTSTR) != 0;
-    if (!result && (lParam & GCS_COMPSTR) == 0) return DefWindowProcW(hwnd, WM_IME_COMPOSITION, wParam, lParam);
-    const std::u16string units = ReadCompositionString(hwnd, result ? GCS_RESULTSTR : GCS_COMPSTR);
-    if (result) {
-        for (char16_t unit : units) FeedTextUnit(CommittedText(w), unit);
+void ApplyImeComposition(CanvasWindow& w, const ImeCompositionStrings& strings) {
+    // Input methods often commit and start the next composition in one
+    // message: the result is committed first, then the new composition runs.
+    if (strings.hasResult) {
+        for (char16_t unit : strings.result) FeedTextUnit(CommittedText(w), unit);
         w.text.pendingHighSurrogate = 0;
         w.text.composing = false;
         w.text.composition.clear();
-    } else {
+    }
+    if (strings.hasComposition) {
         w.text.composing = true;
-        w.text.composition = Utf16ToUtf8(units, kImeMaxBytes);
+        w.text.composition = Utf16ToUtf8(strings.composition);
     }
     BumpCompositionCounter(w);
     PositionImeWindows(w);
+}
+
+LRESULT OnImeComposition(CanvasWindow& w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    ImeCompositionStrings strings;
+    strings.hasResult = (lParam & GCS_RESULTSTR) != 0;
+    strings.hasComposition = (lParam & GCS_COMPSTR) != 0;
+    if (!strings.hasResult && !strings.hasComposition) {
+        return DefWindowProcW(hwnd, WM_IME_COMPOSITION, wParam, lParam);
+    }
+    HIMC context = ImmGetContext(hwnd);
+    if (strings.hasResult) strings.result = ReadCompositionString(context, GCS_RESULTSTR);
+    if (strings.hasComposition) strings.composition = ReadCompositionString(context, GCS_COMPSTR);
+    if (context != nullptr) ImmReleaseContext(hwnd, context);
+    ApplyImeComposition(w, strings);
     return 0;
 }
 

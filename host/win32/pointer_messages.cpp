@@ -140,6 +140,7 @@ LRESULT OnMouseMessage(CanvasWindow& w, HWND hwnd, UINT message, WPARAM wParam, 
             return 0;
         case WM_CAPTURECHANGED:
             EndManualResize(w);
+            EndCaptionButtonPress(w);
             RecordPointerEvent(w, kEventCaptureLost, 1, 1, wParam, lParam, -1, false);
             return 0;
         case WM_CANCELMODE:

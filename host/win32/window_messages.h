@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "host/win32/canvas_window.h"
 
 namespace rava {
@@ -25,6 +27,16 @@ LRESULT OnUniChar(CanvasWindow& w, WPARAM wParam);
 LRESULT OnImeStartComposition(CanvasWindow& w);
 LRESULT OnImeEndComposition(CanvasWindow& w);
 LRESULT OnImeComposition(CanvasWindow& w, HWND hwnd, WPARAM wParam, LPARAM lParam);
+// The strings one WM_IME_COMPOSITION carries, as read from the input context.
+struct ImeCompositionStrings {
+    bool hasResult = false;
+    std::u16string result;
+    bool hasComposition = false;
+    std::u16string composition;
+};
+// Records them: the result is committed first, then the new composition
+// (if any) becomes the composition text and composing stays on.
+void ApplyImeComposition(CanvasWindow& w, const ImeCompositionStrings& strings);
 // Ends a composition in progress (focus loss); returns whether one was.
 bool CancelImeComposition(CanvasWindow& w);
 void ClearPressCounters(CanvasWindow& w);
@@ -37,6 +49,8 @@ bool OnChromeButtonUp(CanvasWindow& w, HWND hwnd, LPARAM lParam);
 // Moves the dragged border; false when no manual resize is running.
 bool ContinueManualResize(CanvasWindow& w, HWND hwnd);
 void EndManualResize(CanvasWindow& w);
+// Forgets a pressed caption button (capture lost, window destroyed).
+void EndCaptionButtonPress(CanvasWindow& w);
 LRESULT OnSetCursor(CanvasWindow* w, HWND hwnd, WPARAM wParam, LPARAM lParam);
 
 // pointer_lock.cpp: lock engagement, cursor, raw motion.

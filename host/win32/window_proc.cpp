@@ -21,6 +21,7 @@ LRESULT OnDestroy(CanvasWindow& w, HWND hwnd) {
     ReleaseClipboardAtDestroy(w, hwnd);
     WTSUnRegisterSessionNotification(hwnd);
     EndManualResize(w);
+    EndCaptionButtonPress(w);
     w.focused = false;
     w.open = false;
     w.visible = false;

@@ -30,6 +30,7 @@ TEST(TextWalk, WellFormedSequencesSkipWhole) {
     EXPECT_EQ(Glyphs("\xE2\x82\xAC"), "?|");         // euro sign
     EXPECT_EQ(Glyphs("\xF0\x9F\x98\x80!"), "?|!|");  // astral character
     EXPECT_EQ(Glyphs("\xEF\xBF\xBF"), "?|");         // U+FFFF is well-formed
+    EXPECT_EQ(Glyphs("\xED\x9F\xBF"), "?|");         // U+D7FF, just below the surrogates
     EXPECT_EQ(Glyphs("\xF4\x8F\xBF\xBF"), "?|");     // U+10FFFF
 }
 

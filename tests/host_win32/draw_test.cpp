@@ -255,6 +255,40 @@ TEST(CanvasDraw, EndFrameCountsTheFrame) {
     status.endedFrames.store(before + 1);
 }
 
+// The screen pixel at client (x, y) of the current window, read through GDI.
+Rgb ScreenPixel(int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(Current().hwnd, &p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+// Primitives pump messages, so a size notification can arrive inside a frame;
+// it must not wipe what the frame drew before it.
+TEST(CanvasDraw, SizeNotificationInsideAFrameKeepsTheFramesDrawing) {
+    CanvasWindow& w = Current();
+    RECT client{};
+    GetClientRect(w.hwnd, &client);
+    BeginFrame(17, 27, 34);
+    DrawRectRgba(10, 10, 40, 40, 200, 100, 50);
+    PostMessageW(w.hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    const int64_t stamp = w.stamps.stateStamp;
+    DrawRectRgba(100, 10, 40, 40, 50, 200, 100);
+    EXPECT_GT(w.stamps.stateStamp, stamp);  // the pump delivered it
+    EndFrame();
+    glFinish();
+    const Rgb orange{200, 100, 50}, green{50, 200, 100};
+    EXPECT_EQ(ScreenPixel(30, 30), orange);
+    EXPECT_EQ(ScreenPixel(120, 30), green);
+    EXPECT_EQ(ScreenPixel(300, 300), kBackground);
+    // Outside a frame the background is repainted as before.
+    SendMessageW(w.hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    glFinish();
+    EXPECT_EQ(ScreenPixel(30, 30), (Rgb{10, 11, 13}));
+}
+
 TEST(CanvasDraw, LegacyFormatClearsOneToWhiteAndTwoToNearBlack) {
     OpenFresh(kFaultNoArbExtension);
     CanvasWindow& w = Current();

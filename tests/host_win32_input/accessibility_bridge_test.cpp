@@ -19,9 +19,9 @@ TEST(AccessibilityBridge, WithoutAnEnabledSlotNothingLoads) {
     CanvasWindow& w = testing::OpenFreshCanvas();
     ASSERT_EQ(w.id, 1);
     AccessibilityBridgeState& s = AccessibilityBridge();
-    const LRESULT expected = DefWindowProcW(w.hwnd, WM_GETOBJECT, 0, kRoot);
-    EXPECT_EQ(SendMessageW(w.hwnd, WM_GETOBJECT, 0, kRoot), expected);
-    EXPECT_EQ(SendMessageW(w.hwnd, WM_GETOBJECT, 0, OBJID_CLIENT), expected);
+    EXPECT_EQ(SendMessageW(w.hwnd, WM_GETOBJECT, 0, kRoot), DefWindowProcW(w.hwnd, WM_GETOBJECT, 0, kRoot));
+    EXPECT_EQ(SendMessageW(w.hwnd, WM_GETOBJECT, 0, OBJID_CLIENT),
+              DefWindowProcW(w.hwnd, WM_GETOBJECT, 0, OBJID_CLIENT));
     EXPECT_EQ(s.getObjectCount, 2);
     EXPECT_FALSE(s.loaded);
     EXPECT_FALSE(s.rootRequested);
@@ -60,9 +60,28 @@ TEST(AccessibilityBridge, EnabledSlotLoadsOnceAndAnswersThroughUiAutomation) {
 
     // A second request reuses the loaded modules.
     const HMODULE core = s.uiaCore;
-    SendMessageW(w.hwnd, WM_GETOBJECT, 0, OBJID_CLIENT);
+    SendMessageW(w.hwnd, WM_GETOBJECT, 0, kRoot);
     EXPECT_EQ(s.uiaCore, core);
     EXPECT_EQ(s.getObjectCount, 4);
+}
+
+// Legacy accessibility requests are the system's to answer, even for a window
+// with an enabled slot; they are not root requests.
+TEST(AccessibilityBridge, OtherObjectIdsGetTheSystemsAnswer) {
+    CanvasWindow& w = *FindCanvasWindowById(1);
+    AccessibilityBridgeState& s = AccessibilityBridge();
+    ASSERT_TRUE(s.slots[0].enabled);
+    s.rootRequested = false;
+    s.lastReturn = 0x5151;
+    for (const LPARAM id : {LPARAM{OBJID_CLIENT}, LPARAM{OBJID_WINDOW}, LPARAM{OBJID_CARET}}) {
+        EXPECT_EQ(SendMessageW(w.hwnd, WM_GETOBJECT, 0, id), DefWindowProcW(w.hwnd, WM_GETOBJECT, 0, id)) << id;
+        EXPECT_FALSE(s.rootRequested) << id;
+        EXPECT_EQ(s.lastReturn, 0x5151) << id;
+    }
+    // The root id zero-extended from 32 bits is still the root request.
+    SendMessageW(w.hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<uint32_t>(kRoot)));
+    EXPECT_TRUE(s.rootRequested);
+    EXPECT_NE(s.lastReturn, 0x5151);
 }
 
 TEST(AccessibilityBridge, ProviderReportsNameAndWindowControlType) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/win32/window_messages.h"
 #include "tests/host_win32_input/test_canvas.h"
 // After the window headers it needs.
 #include <imm.h>
@@ -195,6 +196,36 @@ TEST(TextInput, ImeMessagesTrackTheCompositionState) {
     SendMessageW(w.hwnd, WM_IME_ENDCOMPOSITION, 0, 0);
     EXPECT_EQ(w.text.compositionCounter, start + 4);
     EXPECT_EQ(w.text.committed, "");
+}
+
+// One message may commit a result and start the next composition; a long
+// composition in a three-byte script stays whole.
+TEST(TextInput, CombinedResultAndCompositionCommitsThenKeepsComposing) {
+    CanvasWindow& w = testing::SharedCanvas();
+    const std::u16string kana(200, u'\u3042');
+    std::string kanaUtf8;
+    for (int i = 0; i < 200; ++i) kanaUtf8 += "\xE3\x81\x82";
+    const struct {
+        bool hasResult, hasComposition;
+        bool composing;
+        const char* committed;
+        std::string composition;
+    } cases[] = {{true, true, true, "ab", kanaUtf8}, {true, false, false, "ab", ""}, {false, true, true, "", kanaUtf8}};
+    for (const auto& c : cases) {
+        w.text = CanvasTextInput{};
+        w.text.composing = true;
+        w.text.composition = "old";
+        ApplyImeComposition(w, ImeCompositionStrings{c.hasResult, u"ab", c.hasComposition, kana});
+        EXPECT_EQ(w.text.committed, c.committed) << c.hasResult << c.hasComposition;
+        EXPECT_EQ(w.text.composing, c.composing) << c.hasResult << c.hasComposition;
+        EXPECT_EQ(w.text.composition, c.composition) << c.hasResult << c.hasComposition;
+        EXPECT_EQ(w.text.compositionCounter, 1);
+    }
+    // The window procedure reads both strings of a combined message.
+    w.text = CanvasTextInput{};
+    SendMessageW(w.hwnd, WM_IME_COMPOSITION, 0, GCS_RESULTSTR | GCS_COMPSTR);
+    EXPECT_TRUE(w.text.composing);
+    EXPECT_EQ(w.text.compositionCounter, 1);
 }
 
 TEST(TextInput, CaretRectangleIsStoredForTheCurrentWindow) {

@@ -98,18 +98,49 @@ TEST(WindowState, CloseButtonOfTheFrameClosesTheWindow) {
     EXPECT_TRUE(w.closeRequested);
 }
 
-TEST(WindowState, NonClientHitTestAnswersCaptionOnlyForTheStrip) {
+// A release fires a caption button only over the button that was pressed,
+// with the capture held all the way.
+TEST(WindowState, CaptionButtonsFireOnlyForAReleaseOverThePressedButton) {
+    CanvasWindow& w = testing::OpenFreshCanvas();
+    const POINT close{w.width - 20, 20}, minimize{w.width - 100, 20}, view{300, 300};
+    const struct {
+        POINT press, release;
+        bool loseCapture;
+    } cases[] = {{view, close, false}, {minimize, close, false}, {close, view, false}, {close, close, true}};
+    for (const auto& c : cases) {
+        SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(c.press.x, c.press.y));
+        if (c.loseCapture) ReleaseCapture();
+        SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(c.release.x, c.release.y));
+        EXPECT_TRUE(w.open) << c.press.x << " -> " << c.release.x;
+        EXPECT_FALSE(IsIconic(w.hwnd)) << c.press.x << " -> " << c.release.x;
+        EXPECT_NE(GetCapture(), w.hwnd) << c.press.x << " -> " << c.release.x;
+    }
+    Click(w.hwnd, close.x, close.y);
+    EXPECT_FALSE(w.open);
+    DestroyCanvasWindow(w);
+}
+
+// The system's frame (title bar, its buttons, sizing border) answers as on
+// any window; inside the client area the drawn caption strip is the caption.
+TEST(WindowState, NonClientHitTestKeepsTheSystemFrameAndAddsTheStrip) {
     CanvasWindow& w = testing::SharedCanvas();
-    const POINT strip = testing::ClientToScreenPoint(w.hwnd, 300, 20);
-    const POINT body = testing::ClientToScreenPoint(w.hwnd, 300, 300);
-    const POINT button = testing::ClientToScreenPoint(w.hwnd, w.width - 20, 20);
-    EXPECT_EQ(SendMessageW(w.hwnd, WM_NCHITTEST, 0, PackPoint(strip.x, strip.y)), HTCAPTION);
-    EXPECT_EQ(SendMessageW(w.hwnd, WM_NCHITTEST, 0, PackPoint(body.x, body.y)), HTCLIENT);
-    EXPECT_EQ(SendMessageW(w.hwnd, WM_NCHITTEST, 0, PackPoint(button.x, button.y)), HTCLIENT);
-    w.customChrome = false;
-    const LRESULT systemAnswer = SendMessageW(w.hwnd, WM_NCHITTEST, 0, PackPoint(strip.x, strip.y));
-    w.customChrome = true;
-    EXPECT_EQ(systemAnswer, HTCLIENT);  // the system sees client area there
+    RECT outer{};
+    GetWindowRect(w.hwnd, &outer);
+    const POINT origin = testing::ClientToScreenPoint(w.hwnd, 0, 0);
+    const int titleY = (outer.top + origin.y + 1) / 2;
+    const struct {
+        POINT screen;
+        LRESULT code;
+    } cases[] = {{testing::ClientToScreenPoint(w.hwnd, 300, 20), HTCAPTION},
+                 {testing::ClientToScreenPoint(w.hwnd, 300, 300), HTCLIENT},
+                 {testing::ClientToScreenPoint(w.hwnd, w.width - 20, 20), HTCLIENT},
+                 {{(outer.left + outer.right) / 2, titleY}, HTCAPTION},
+                 {{outer.right - 1, (outer.top + outer.bottom) / 2}, HTRIGHT},
+                 {{origin.x + w.width - 12, titleY}, HTCLOSE}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(SendMessageW(w.hwnd, WM_NCHITTEST, 0, PackPoint(c.screen.x, c.screen.y)), c.code)
+            << c.screen.x << ", " << c.screen.y;
+    }
 }
 
 TEST(WindowState, DraggingTheLeftBorderStopsAt320WithTheRightEdgeFixed) {
