@@ -50,10 +50,6 @@ LRESULT OnNcHitTest(CanvasWindow& w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 bool OnChromeButtonDown(CanvasWindow& w, HWND hwnd, LPARAM lParam) {
-    // A press always starts afresh: one without a release before it (a forged
-    // message) must not leave a drag or a button half pressed.
-    EndManualResize(w);
-    EndCaptionButtonPress(w);
     const int code = HitAtClientPoint(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     if (IsCaptionButtonHitCode(code)) {
         SetCapture(hwnd);

@@ -63,10 +63,19 @@ HGLOBAL MakeDrop(int files) {
     return block;
 }
 
+// A client point on the drawn frame of the window as it is recorded now:
+// borders, caption buttons, caption strip.
+LPARAM FramePoint(std::mt19937_64& rng, const CanvasWindow& w) {
+    const int x = rng() % 2 == 0 ? w.width - 1 - static_cast<int>(rng() % 150) : static_cast<int>(rng() % 12);
+    const int y = rng() % 4 == 0 ? w.height - 1 - static_cast<int>(rng() % 12) : static_cast<int>(rng() % 60);
+    return testing::PackPoint(x, y);
+}
+
 void Deliver(std::mt19937_64& rng, HWND hwnd) {
     const UINT message = kStormMessages[rng() % kStormMessages.size()];
-    WPARAM wParam = static_cast<WPARAM>(RandomWord(rng));
-    const LPARAM lParam = static_cast<LPARAM>(RandomWord(rng));
+    const WPARAM wParam = static_cast<WPARAM>(RandomWord(rng));
+    const CanvasWindow* w = FindCanvasWindowByHandle(hwnd);
+    const LPARAM lParam = w != nullptr && rng() % 4 == 0 ? FramePoint(rng, *w) : static_cast<LPARAM>(RandomWord(rng));
     if (message == WM_DROPFILES) {
         // Sent, so the block is always handed over and freed.
         SendMessageW(hwnd, message, reinterpret_cast<WPARAM>(MakeDrop(1 + rng() % 2)), lParam);
@@ -162,10 +171,10 @@ TEST(MessageStorm, HostileMessagesLeaveTheRecordConsistentAndTheWindowUsable) {
         Deliver(rng, hwnd);
         if (i % 50 == 0) StormFrame(rng, hwnd);
         if (i % 50 == 25) Queries();
+        ExpectConsistent(w, hwnd, i);
+        if (HasFatalFailure() || HasFailure()) break;
         if (i % 200 == 0) {
             testing::Drain(1);
-            ExpectConsistent(w, hwnd, i);
-            if (HasFatalFailure()) break;
             if (!w.open) {
                 // Closing (forged or by a release over the close button) is a
                 // legitimate outcome; reopen the window and go on.
