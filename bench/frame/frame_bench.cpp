@@ -15,7 +15,7 @@
 #include "playground/color_fluid.h"
 #include "playground/frame_loop.h"
 #include "playground/overlay.h"
-#include "playground/win32_canvas.h"
+#include "playground/host_canvas.h"
 
 #include "host/host.h"
 
@@ -26,7 +26,7 @@ namespace {
 // host. Counts what one frame asks of the host.
 class HostTrafficCanvas final : public rava::Canvas {
 public:
-    explicit HostTrafficCanvas(rava::Win32Canvas& host) : host_(host) {}
+    explicit HostTrafficCanvas(rava::HostCanvas& host) : host_(host) {}
 
     void OpenWindow(std::string_view title) override { host_.OpenWindow(title); }
     void PumpMessages() override { Pump(); }
@@ -66,7 +66,7 @@ private:
         return value;
     }
 
-    rava::Win32Canvas& host_;
+    rava::HostCanvas& host_;
 };
 
 using Clock = std::chrono::steady_clock;
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     try {
         rava::ColorFluid fluid;
         rava::PixelBuffer pixels(rava::ColorFluid::kCells, 0u);
-        rava::Win32Canvas canvas;
+        rava::HostCanvas canvas;
         rava::FrameLoop loop(canvas, fluid, pixels, rava::SteadyClockMilliseconds);
         loop.Start();
 
