@@ -100,13 +100,20 @@ void OnClose(CanvasWindow& w) {
     w.visible = false;
     w.focused = false;
     StampCanvasWindow(w, kEventNone);
-    if (w.xid != 0) XUnmapWindow(CanvasRegistry().display, w.xid);
+    if (w.xid != 0) {
+        XUnmapWindow(CanvasRegistry().display, w.xid);
+        XFlush(CanvasRegistry().display);
+    }
 }
 
 void OnConfigure(CanvasWindow& w, const XConfigureEvent& e) {
-    w.width = e.width < 1 ? 1 : e.width;
-    w.height = e.height < 1 ? 1 : e.height;
+    const int32_t width = e.width < 1 ? 1 : e.width;
+    const int32_t height = e.height < 1 ? 1 : e.height;
+    const bool resized = width != w.width || height != w.height;
+    w.width = width;
+    w.height = height;
     StampCanvasWindow(w, kEventNone);
+    if (resized) RepaintCanvasBackground(w);
 }
 
 // Someone else destroyed the X window: it is gone for every later call.

@@ -61,4 +61,21 @@ void EndFrame() {
     glXSwapBuffers(CanvasRegistry().display, window.xid);
 }
 
+void RepaintCanvasBackground(CanvasWindow& window) {
+    Display* display = CanvasRegistry().display;
+    if (window.xid == 0 || window.context == nullptr || !glXMakeCurrent(display, window.xid, window.context)) return;
+    SetupPixelProjection(window);
+    if (window.srgbOutput) {
+        glClearColor(SrgbToLinear(10), SrgbToLinear(11), SrgbToLinear(13), 1.0f);
+    } else {
+        glClearColor(10.0f / 255.0f, 11.0f / 255.0f, 13.0f / 255.0f, 1.0f);
+    }
+    // NOTE: Mesa re-reads the drawable's size after a swap, so both buffers
+    // are cleared and swapped: the next frame then draws at the new size.
+    for (int i = 0; i < 2; ++i) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glXSwapBuffers(display, window.xid);
+    }
+}
+
 }  // namespace rava

@@ -24,6 +24,10 @@ void ResetClippingState();
 // current window renders through an sRGB framebuffer).
 void SetCanvasColor(int32_t red, int32_t green, int32_t blue);
 
+// Clears both buffers to the window background after a size change; makes
+// the window's context current.
+void RepaintCanvasBackground(CanvasWindow& window);
+
 // Rasterises the ten slots into their glyph textures; needs the window's
 // context current. A slot whose texture cannot be made draws nothing.
 void CreateCanvasFonts(CanvasWindow& window);
