@@ -1,5 +1,6 @@
 // Times the playground's real frame body (controls, Step, Render, overlay,
-// EndFrame) on a real canvas window, without the 16 ms wait, and reports the
+// EndFrame) on a real canvas window of whichever host this tree builds
+// (Win32 or X11), without the 16 ms wait, and reports the
 // median frame work. Baselines from the same run break it down: the drawing
 // alone, an empty presented frame, the solver alone, single host calls, a
 // frame of text lines, and the frame body's host traffic without any drawing
@@ -70,6 +71,14 @@ private:
 };
 
 using Clock = std::chrono::steady_clock;
+
+#ifdef _WIN32
+constexpr const char* kBackend = "win32";
+constexpr double kTargetMs = 4.0;
+#else
+constexpr const char* kBackend = "x11";
+constexpr double kTargetMs = 2.0;
+#endif
 
 double Median(std::vector<double> ms) {
     if (ms.empty()) return 0.0;
@@ -181,8 +190,9 @@ int main(int argc, char** argv) {
                     static_cast<double>(traffic.pointerReads) / trafficFrames,
                     static_cast<double>(traffic.keyQueries) / trafficFrames);
         const double work = Median(frameWork);
-        std::printf("frame work median %.3f ms (%.2f x the empty frame); target <= 4 ms: %s\n", work, work / empty,
-                    work <= 4.0 ? "met" : "missed");
+        std::printf("frame work median %.3f ms (%s)\n", work, kBackend);
+        std::printf("%.2f x the empty frame; target <= %.0f ms: %s\n", work / empty, kTargetMs,
+                    work <= kTargetMs ? "met" : "missed");
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
