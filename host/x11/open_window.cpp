@@ -157,6 +157,16 @@ void OpenWindow(std::string_view title) {
 
     XMapRaised(display, xid);
     AwaitMap(display, xid);
+    // Pointer events keep the position from now on; ask once where it starts.
+    ::Window pointerRoot = 0, child = 0;
+    int rootPointerX = 0, rootPointerY = 0, windowX = 0, windowY = 0;
+    unsigned int mask = 0;
+    if (XQueryPointer(display, xid, &pointerRoot, &child, &rootPointerX, &rootPointerY, &windowX, &windowY, &mask)) {
+        registry.pointerRootX = rootPointerX;
+        registry.pointerRootY = rootPointerY;
+        stored.rootX = rootPointerX - windowX;
+        stored.rootY = rootPointerY - windowY;
+    }
     // A new window is the one the user works with, as on other desktops.
     XSetInputFocus(display, xid, RevertToParent, CurrentTime);
     PumpWindowMessages();

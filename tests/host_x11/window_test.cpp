@@ -49,16 +49,22 @@ TEST(X11Window, GuardedOperationsRaiseBeforeAnyWindowIsOpen) {
 
 TEST(X11Window, OpensA1000By700TitledWindowAndReopeningRebindsIt) {
     Observer observer;
+    // The pointer rests off the window, so no pointer event will tell where it is.
+    test::Xdotool("mousemove 10 10");
     OpenCanvasWindow("Rovovavev / Rava + Dudura fluid \xE2\x9C\x93");
     ASSERT_TRUE(CurrentCanvasWindowOpen());
     CanvasWindow& w = Current();
+    int originX = 0, originY = 0;
+    observer.Origin(w.xid, originX, originY);
+    ASSERT_TRUE(PumpUntil([&] { return w.focused; }));
+    EXPECT_EQ(MouseX(), 10 - originX);
+    EXPECT_EQ(MouseY(), 10 - originY);
     XWindowAttributes attributes{};
     XGetWindowAttributes(observer.display(), w.xid, &attributes);
     EXPECT_EQ(attributes.width, 1000);
     EXPECT_EQ(attributes.height, 700);
     EXPECT_EQ(attributes.map_state, IsViewable);
     EXPECT_EQ(NetWmName(observer.display(), w.xid), "Rovovavev / Rava + Dudura fluid \xE2\x9C\x93");
-    EXPECT_TRUE(PumpUntil([&] { return w.focused; }));
     const int32_t id = w.id;
     OpenCanvasWindow("another");
     EXPECT_EQ(CanvasRegistry().currentId, id);
