@@ -18,17 +18,17 @@ void HostCanvas::DrawRect(float x, float y, float width, float height, int32_t r
 }
 
 void HostCanvas::DrawRoundedRect(float x, float y, float width, float height, float radius, int32_t red, int32_t green,
-                                  int32_t blue) {
+                                 int32_t blue) {
     DrawRoundedRectRgba(x, y, width, height, radius, red, green, blue);
 }
 
 void HostCanvas::DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red, int32_t green,
-                                 int32_t blue) {
+                                int32_t blue) {
     rava::DrawTextStyled(text, x, y, sizeCode, red, green, blue);
 }
 
 void HostCanvas::DrawPixels(std::span<const uint32_t> pixels, int32_t width, int32_t height, float destX, float destY,
-                             float destWidth, float destHeight) {
+                            float destWidth, float destHeight) {
     DrawPixelsBgra8(pixels, width, height, destX, destY, destWidth, destHeight);
 }
 

@@ -1,8 +1,8 @@
 // The interactive mode: the frame loop on the window/canvas host, the steady
 // clock and the runtime's cancellable 16 ms wait between frames.
 #include "playground/frame_loop.h"
-#include "playground/interactive.h"
 #include "playground/host_canvas.h"
+#include "playground/interactive.h"
 #include "runtime/runtime.h"
 
 namespace rava {

@@ -13,12 +13,11 @@
 #include <functional>
 #include <vector>
 
+#include "host/host.h"
 #include "playground/color_fluid.h"
 #include "playground/frame_loop.h"
-#include "playground/overlay.h"
 #include "playground/host_canvas.h"
-
-#include "host/host.h"
+#include "playground/overlay.h"
 
 namespace {
 

@@ -45,8 +45,7 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
     // 0xAARRGGBB words are B, G, R, A in memory on every byte order this way.
     if (window.pixelTextureWidth != width || window.pixelTextureHeight != height) {
         const GLint internalFormat = window.srgbOutput ? static_cast<GLint>(kGlSrgb8Alpha8) : GL_RGBA8;
-        glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                     pixels);
+        glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
         SetNearestClamp();
         window.pixelTextureWidth = width;
         window.pixelTextureHeight = height;

@@ -15,10 +15,10 @@ uint32_t VirtualKeyForKeysym(unsigned long keysym) {
     if (keysym >= XK_0 && keysym <= XK_9) return '0' + static_cast<uint32_t>(keysym - XK_0);
     if (keysym >= XK_F1 && keysym <= XK_F12) return 112 + static_cast<uint32_t>(keysym - XK_F1);
     static constexpr std::array<std::pair<unsigned long, uint32_t>, 21> kNamed = {{
-        {XK_Left, 37},     {XK_Up, 38},        {XK_Right, 39},     {XK_Down, 40},      {XK_space, 32},
+        {XK_Left, 37},     {XK_Up, 38},        {XK_Right, 39},     {XK_Down, 40},        {XK_space, 32},
         {XK_Return, 13},   {XK_KP_Enter, 13},  {XK_Tab, 9},        {XK_ISO_Left_Tab, 9}, {XK_Home, 36},
-        {XK_End, 35},      {XK_Prior, 33},     {XK_Next, 34},      {XK_Escape, 27},    {XK_Shift_L, 16},
-        {XK_Shift_R, 16},  {XK_Control_L, 17}, {XK_Control_R, 17}, {XK_Alt_L, 18},     {XK_Alt_R, 18},
+        {XK_End, 35},      {XK_Prior, 33},     {XK_Next, 34},      {XK_Escape, 27},      {XK_Shift_L, 16},
+        {XK_Shift_R, 16},  {XK_Control_L, 17}, {XK_Control_R, 17}, {XK_Alt_L, 18},       {XK_Alt_R, 18},
         {XK_BackSpace, 8},
     }};
     for (const auto& [sym, code] : kNamed) {

@@ -111,10 +111,9 @@ void OpenWindow(std::string_view title) {
     // Centred on the screen; a window manager may place it elsewhere.
     const int x = (DisplayWidth(display, registry.screen) - kInitialClientWidth) / 2;
     const int y = (DisplayHeight(display, registry.screen) - kInitialClientHeight) / 2;
-    const ::Window xid =
-        XCreateWindow(display, root, x < 0 ? 0 : x, y < 0 ? 0 : y, kInitialClientWidth, kInitialClientHeight, 0,
-                      visual->depth, InputOutput, visual->visual,
-                      CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+    const ::Window xid = XCreateWindow(display, root, x < 0 ? 0 : x, y < 0 ? 0 : y, kInitialClientWidth,
+                                       kInitialClientHeight, 0, visual->depth, InputOutput, visual->visual,
+                                       CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
     XFree(visual);
 
     GLXContext context = glXCreateNewContext(display, config, GLX_RGBA_TYPE, nullptr, True);

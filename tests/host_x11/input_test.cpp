@@ -20,12 +20,29 @@ using test::Xdotool;
 
 TEST(X11Input, KeysymsMapToTheCodesOfTheKeyNames) {
     const std::pair<unsigned long, const char*> keys[] = {
-        {XK_a, "a"},         {XK_Z, "z"},         {XK_0, "0"},        {XK_9, "9"},       {XK_F1, "f1"},
-        {XK_F12, "f12"},     {XK_Left, "left"},   {XK_Up, "up"},      {XK_Right, "right"}, {XK_Down, "down"},
-        {XK_space, "space"}, {XK_Return, "enter"}, {XK_KP_Enter, "return"}, {XK_Tab, "tab"}, {XK_Home, "home"},
-        {XK_End, "end"},     {XK_Prior, "pageup"}, {XK_Next, "pagedown"}, {XK_Escape, "esc"}, {XK_Shift_R, "shift"},
+        {XK_a, "a"},
+        {XK_Z, "z"},
+        {XK_0, "0"},
+        {XK_9, "9"},
+        {XK_F1, "f1"},
+        {XK_F12, "f12"},
+        {XK_Left, "left"},
+        {XK_Up, "up"},
+        {XK_Right, "right"},
+        {XK_Down, "down"},
+        {XK_space, "space"},
+        {XK_Return, "enter"},
+        {XK_KP_Enter, "return"},
+        {XK_Tab, "tab"},
+        {XK_Home, "home"},
+        {XK_End, "end"},
+        {XK_Prior, "pageup"},
+        {XK_Next, "pagedown"},
+        {XK_Escape, "esc"},
+        {XK_Shift_R, "shift"},
     };
-    for (const auto& [keysym, name] : keys) EXPECT_EQ(int(VirtualKeyForKeysym(keysym)), VirtualKeyForName(name)) << name;
+    for (const auto& [keysym, name] : keys)
+        EXPECT_EQ(int(VirtualKeyForKeysym(keysym)), VirtualKeyForName(name)) << name;
     EXPECT_EQ(VirtualKeyForKeysym(XK_eacute), 0u);
     EXPECT_EQ(ButtonBitForXButton(1), 1u);
     EXPECT_EQ(ButtonBitForXButton(3), 2u);

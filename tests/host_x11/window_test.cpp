@@ -138,7 +138,8 @@ TEST(X11Window, SeveralWindowsAreDestroyedInIdOrder) {
     XSync(observer.display(), False);
     std::vector<::Window> destroyed;
     XEvent event;
-    while (XCheckTypedEvent(observer.display(), DestroyNotify, &event)) destroyed.push_back(event.xdestroywindow.window);
+    while (XCheckTypedEvent(observer.display(), DestroyNotify, &event))
+        destroyed.push_back(event.xdestroywindow.window);
     EXPECT_EQ(destroyed, made);
 }
 
