@@ -1,6 +1,8 @@
-// The canvas host as the program sees it: one or more Win32 windows with a
-// legacy OpenGL context, immediate drawing between BeginFrame and EndFrame,
-// and input queries. Failures raise rill_runtime_exception ("window.canvas").
+// The canvas host as the program sees it: one or more windows with a legacy
+// OpenGL context, immediate drawing between BeginFrame and EndFrame, and
+// input queries. Two backends implement it: Win32 + WGL (host/win32) and
+// Xlib + GLX (host/x11). Failures raise rill_runtime_exception ("window.canvas").
+// Where the X11 backend answers differently, the declaration says so.
 #pragma once
 
 #include <cstdint>
@@ -13,22 +15,26 @@ namespace rava {
 
 struct CanvasOpenOptions {
     // Presents through a layered window with per-pixel alpha instead of SwapBuffers.
+    // X11: not offered; the window opens opaque.
     bool translucent = false;
 };
 
 // Opens a 1000 x 700 client-area window (or re-activates the current one).
 // An invalid UTF-8 title gives an empty title. At most 16 windows per process.
+// X11: also raises when the display cannot be opened, has no GLX 1.3 or no
+// double-buffered RGBA framebuffer config, or fontconfig finds no font.
 void OpenCanvasWindow(std::string_view title);
 void OpenCanvasWindow(std::string_view title, const CanvasOpenOptions& options);
 
 // Dispatches up to 32 queued messages of this thread.
+// X11: handles up to 1024 queued X events.
 void PumpWindowMessages();
 
 // True when the registry's current window exists, is open and has a handle.
 bool CurrentCanvasWindowOpen();
 
 // Destroys every registered window in id order (owned windows before their
-// owner), then clears the current and active ids.
+// owner), then clears the current and active ids. X11 windows have no owner.
 void DestroyAllCanvasWindows();
 
 // Colours are 8-bit sRGB channels; values outside 0..255 are clamped.
@@ -43,6 +49,7 @@ void DrawRoundedRectRgba(float x, float y, float width, float height, float radi
 
 // Font slots 0..9: 12, 12 bold, 13, 13 bold, 15, 15 bold, 20, 20 bold, 28, 28 bold px.
 // y is the top of the text line. Non-ASCII characters draw as "?".
+// X11: the faces are DejaVu Sans (else fontconfig's best match), anti-aliased.
 void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red, int32_t green, int32_t blue);
 // Size code: up to 249 -> 15 px, exactly 330 -> 28 px, otherwise 20 px (bold when available).
 void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red, int32_t green,
@@ -55,7 +62,9 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
 
 // ---- Input queries ------------------------------------------------------
 // Names are matched after ASCII lower-casing. Every query answers false (or
-// -1) unless a canvas window of this process is the foreground window.
+// -1) unless a canvas window of this process is the foreground window (X11:
+// has the input focus). X11 knows only the input our windows received: held
+// keys and buttons, and the pointer as of its last event on one of them.
 
 // Pointer position in client pixels of the current window, unclamped; -1 when
 // no canvas window is in the foreground. Raises when no window is open.
@@ -78,7 +87,8 @@ bool AnyCanvasWindowInForeground();
 // Confines and hides the cursor on the current window and accumulates raw
 // mouse motion; engages only while that window is focused, in the foreground
 // and not minimized (and again when it regains those). Returns whether the
-// lock is engaged now.
+// lock is engaged now. X11: never engages (false; Release does nothing,
+// PointerLockEngaged is false, TakeRawMotion gives 0, 0).
 bool RequestPointerLock();
 void ReleasePointerLock();
 bool PointerLockEngaged();
@@ -94,13 +104,14 @@ CanvasRawMotion TakeRawMotion();
 
 // Where the IME places its composition window (x, y) and keeps its candidate
 // list below (y + height); a negative x or y or a height of 0 or less leaves
-// the system positions.
+// the system positions. X11: no effect.
 void SetImeCaretRect(int32_t x, int32_t y, int32_t height);
 
 // ---- Clipboard and session ----------------------------------------------
 
 // Offers the text on the clipboard with delayed rendering, owned by the
 // current window; false for invalid UTF-8 or when the clipboard is busy.
+// X11: always false, and the counters stay all zero.
 bool SetPendingClipboardText(std::string_view utf8);
 struct CanvasClipboardCounters {
     bool pending = false;
@@ -114,6 +125,7 @@ struct CanvasClipboardCounters {
 CanvasClipboardCounters ReadClipboardCounters();
 
 // The last session-lifecycle notification any canvas window received.
+// X11: none are received; the record stays all zero.
 struct CanvasSessionRecord {
     int64_t eventCount = 0;
     int32_t kind = 0;  // 1 activation, 2 power, 3 session change, 4 query end, 5 end
@@ -126,7 +138,7 @@ CanvasSessionRecord ReadSessionEvent();
 // ---- Accessibility ------------------------------------------------------
 
 // Gives the current window a UI Automation root element with this name
-// (UTF-8); false without an open window or for invalid UTF-8.
+// (UTF-8); false without an open window or for invalid UTF-8. X11: always false.
 bool EnableAccessibilitySlot(std::string_view name);
 
 }  // namespace rava

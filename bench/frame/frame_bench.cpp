@@ -1,5 +1,6 @@
 // Times the playground's real frame body (controls, Step, Render, overlay,
-// EndFrame) on a real canvas window, without the 16 ms wait, and reports the
+// EndFrame) on a real canvas window of whichever host this tree builds
+// (Win32 or X11), without the 16 ms wait, and reports the
 // median frame work. Baselines from the same run break it down: the drawing
 // alone, an empty presented frame, the solver alone, single host calls, a
 // frame of text lines, and the frame body's host traffic without any drawing
@@ -12,12 +13,11 @@
 #include <functional>
 #include <vector>
 
+#include "host/host.h"
 #include "playground/color_fluid.h"
 #include "playground/frame_loop.h"
+#include "playground/host_canvas.h"
 #include "playground/overlay.h"
-#include "playground/win32_canvas.h"
-
-#include "host/host.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ namespace {
 // host. Counts what one frame asks of the host.
 class HostTrafficCanvas final : public rava::Canvas {
 public:
-    explicit HostTrafficCanvas(rava::Win32Canvas& host) : host_(host) {}
+    explicit HostTrafficCanvas(rava::HostCanvas& host) : host_(host) {}
 
     void OpenWindow(std::string_view title) override { host_.OpenWindow(title); }
     void PumpMessages() override { Pump(); }
@@ -66,10 +66,18 @@ private:
         return value;
     }
 
-    rava::Win32Canvas& host_;
+    rava::HostCanvas& host_;
 };
 
 using Clock = std::chrono::steady_clock;
+
+#ifdef _WIN32
+constexpr const char* kBackend = "win32";
+constexpr double kTargetMs = 4.0;
+#else
+constexpr const char* kBackend = "x11";
+constexpr double kTargetMs = 2.0;
+#endif
 
 double Median(std::vector<double> ms) {
     if (ms.empty()) return 0.0;
@@ -113,7 +121,7 @@ int main(int argc, char** argv) {
     try {
         rava::ColorFluid fluid;
         rava::PixelBuffer pixels(rava::ColorFluid::kCells, 0u);
-        rava::Win32Canvas canvas;
+        rava::HostCanvas canvas;
         rava::FrameLoop loop(canvas, fluid, pixels, rava::SteadyClockMilliseconds);
         loop.Start();
 
@@ -181,8 +189,9 @@ int main(int argc, char** argv) {
                     static_cast<double>(traffic.pointerReads) / trafficFrames,
                     static_cast<double>(traffic.keyQueries) / trafficFrames);
         const double work = Median(frameWork);
-        std::printf("frame work median %.3f ms (%.2f x the empty frame); target <= 4 ms: %s\n", work, work / empty,
-                    work <= 4.0 ? "met" : "missed");
+        std::printf("frame work median %.3f ms (%s)\n", work, kBackend);
+        std::printf("%.2f x the empty frame; target <= %.0f ms: %s\n", work / empty, kTargetMs,
+                    work <= kTargetMs ? "met" : "missed");
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());

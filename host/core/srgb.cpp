@@ -67,4 +67,13 @@ const std::array<uint8_t, 65536>& PremultipliedSrgbTable() {
     return table;
 }
 
+float LegacyClearChannel(int32_t channel) {
+    if (channel < 0) return 0.0f;
+    if (channel > 1) {
+        const float v = static_cast<float>(channel) / 255.0f;
+        return v > 1.0f ? 1.0f : v;
+    }
+    return static_cast<float>(channel);
+}
+
 }  // namespace rava

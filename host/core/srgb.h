@@ -22,6 +22,10 @@ uint8_t PremultipliedSrgbCode(uint8_t value, uint8_t alpha);
 // lookup per channel instead of a search per channel per pixel.
 const std::array<uint8_t, 65536>& PremultipliedSrgbTable();
 
+// A clear-colour channel without an sRGB framebuffer: 0 and 1 pass through
+// as normalised values (1 = full intensity), larger values are 8-bit codes.
+float LegacyClearChannel(int32_t channel);
+
 // A channel as an 8-bit value: values below 0 become 0, above 255 become 255.
 uint8_t ClampChannel(int32_t channel);
 

@@ -13,17 +13,6 @@ namespace {
 
 using BlendFuncSeparate = void(APIENTRY*)(GLenum, GLenum, GLenum, GLenum);
 
-// Without an sRGB framebuffer, 0 and 1 pass through as normalised values
-// (1 = full intensity) and larger values are 8-bit codes.
-float LegacyClearChannel(int32_t channel) {
-    if (channel < 0) return 0.0f;
-    if (channel > 1) {
-        const float v = static_cast<float>(channel) / 255.0f;
-        return v > 1.0f ? 1.0f : v;
-    }
-    return static_cast<float>(channel);
-}
-
 float ClearChannel(const CanvasWindow& window, int32_t channel) {
     return window.srgbOutput ? SrgbToLinear(channel) : LegacyClearChannel(channel);
 }

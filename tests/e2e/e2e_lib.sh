@@ -103,3 +103,11 @@ expect_clean_exit() {  # limit_ms how
     [ -s "$app_err" ] && fail "unexpected standard error: $(cat "$app_err")"
     return 0
 }
+
+# Starts a native program (no Wine) in the background; sets app_pid, app_out, app_err.
+start_native_app() {
+    app_out="$work/$scenario.stdout"
+    app_err="$work/$scenario.stderr"
+    "$exe" >"$app_out" 2>"$app_err" &
+    app_pid=$!
+}

@@ -1,7 +1,10 @@
 #!/bin/sh
-# End-to-end checks of rava_fluid.exe under Wine on a private Xvfb display:
-# start-up frame, keys and pointer, closing, and a window that cannot be made.
-# Usage: playground_e2e.sh SCENARIO rava_fluid.exe rava_close_window.exe WORK_DIR TOOLS_DIR
+# End-to-end checks of the playground on a private Xvfb display, for both
+# programs with the same expectations: rava_fluid.exe under Wine and the
+# native rava_fluid on the X11 host. Start-up frame, keys and pointer,
+# closing, and a window that cannot be made (plus, natively, a display
+# without GLX and a system without fonts).
+# Usage: playground_e2e.sh SCENARIO PROGRAM CLOSE_HELPER WORK_DIR TOOLS_DIR
 # Screenshots are kept in WORK_DIR as <scenario>_<step>.png.
 set -u
 scenario="$1"; exe="$2"; closer="$3"; work="$4"; tools="$5"
@@ -9,13 +12,21 @@ title="Rovovavev / Rava + Dudura fluid"
 title_pattern='^Rovovavev / Rava \+ Dudura fluid$'
 . "$(dirname "$0")/e2e_lib.sh"
 
+case "$exe" in
+*.exe) native=false ;;
+*) native=true ;;
+esac
 mkdir -p "$work"
 rm -f "$work/${scenario}"_*.png
-export WINEPREFIX="$work/wineprefix-e2e" WINEDEBUG=-all
 unset DISPLAY
 RAVA_XVFB_DISPLAY="${RAVA_E2E_DISPLAY:-93}"
 . "$tools/xvfb-env"
-"$tools/wine-prefix"
+if $native; then
+    start_app() { start_native_app; }
+else
+    export WINEPREFIX="$work/wineprefix-e2e" WINEDEBUG=-all
+    "$tools/wine-prefix"
+fi
 if xdotool search --name "$title_pattern" >/dev/null 2>&1; then
     echo "a playground window from an earlier run is still open on $DISPLAY"; exit 1
 fi
@@ -149,6 +160,16 @@ controls() {
 }
 
 close() {
+    if $native; then
+        # The window manager's close request, as a title bar's close button sends it.
+        start_app
+        find_window || exit 1
+        sleep 1
+        "$closer" "$title" || fail "close helper failed"
+        wait_exit 10
+        expect_clean_exit 3000 "close request WM_DELETE_WINDOW"
+        return 0
+    fi
     for how in --system ""; do
         start_app
         find_window || exit 1
@@ -165,10 +186,16 @@ creation_failure() {
     dead=":$((RAVA_XVFB_DISPLAY + 100))"
     if xdpyinfo -display "$dead" >/dev/null 2>&1; then echo "display $dead unexpectedly exists"; exit 1; fi
     app_out="$work/$scenario.stdout"; app_err="$work/$scenario.stderr"
-    DISPLAY="$dead" "$tools/wine-run" "$exe" >"$app_out" 2>"$app_err"
-    status=$?
+    if $native; then
+        DISPLAY="$dead" "$exe" >"$app_out" 2>"$app_err"
+        status=$?
+        printf 'window.canvas: failed to open window/canvas X display %s\n' "$dead" >"$work/.expected_err"
+    else
+        DISPLAY="$dead" "$tools/wine-run" "$exe" >"$app_out" 2>"$app_err"
+        status=$?
+        printf 'window.canvas: failed to create window/canvas window\n' >"$work/.expected_err"
+    fi
     [ $status -eq 1 ] && pass "exit status 1" || fail "exit status $status"
-    printf 'window.canvas: failed to create window/canvas window\n' >"$work/.expected_err"
     cmp -s "$app_err" "$work/.expected_err" && pass "message on standard error" ||
         fail "standard error: [$(cat "$app_err")]"
     [ -s "$app_out" ] && fail "unexpected standard output: $(cat "$app_out")"
@@ -176,8 +203,48 @@ creation_failure() {
     return 0
 }
 
+# Runs the program expecting exit status 1 and exactly one line on standard
+# error, naming what is missing.
+expect_refusal() {  # expected-stderr-line
+    app_out="$work/$scenario.stdout"; app_err="$work/$scenario.stderr"
+    "$exe" >"$app_out" 2>"$app_err"
+    status=$?
+    [ $status -eq 1 ] && pass "exit status 1" || fail "exit status $status"
+    printf '%s\n' "$1" >"$work/.expected_err"
+    cmp -s "$app_err" "$work/.expected_err" && pass "message on standard error" ||
+        fail "standard error: [$(cat "$app_err")]"
+    [ -s "$app_out" ] && fail "unexpected standard output: $(cat "$app_out")"
+    return 0
+}
+
+no_glx() {
+    # A second private server started without the GLX extension.
+    bare=":$((RAVA_XVFB_DISPLAY + 200))"
+    Xvfb "$bare" -screen 0 1280x1024x24 -nolisten tcp -extension GLX >/dev/null 2>&1 &
+    xvfb_pid=$!
+    i=0
+    until xdpyinfo -display "$bare" >/dev/null 2>&1; do
+        i=$((i + 1)); [ $i -gt 100 ] && { kill $xvfb_pid; echo "Xvfb $bare did not start"; exit 1; }
+        sleep 0.1
+    done
+    DISPLAY="$bare" expect_refusal "window.canvas: window/canvas X display $bare has no GLX extension"
+    kill $xvfb_pid; wait $xvfb_pid 2>/dev/null
+    return 0
+}
+
+no_font() {
+    # A fontconfig setup that knows no font directory at all.
+    printf '<?xml version="1.0"?>\n<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$work/fc-cache" \
+        >"$work/no-fonts.conf"
+    FONTCONFIG_FILE="$work/no-fonts.conf" expect_refusal \
+        'window.canvas: window/canvas font "DejaVu Sans" not found, and fontconfig offers no other font'
+    xdotool search --name "$title_pattern" >/dev/null 2>&1 && fail "a window appeared"
+    return 0
+}
+
 case "$scenario" in
 startup | controls | close | creation_failure) "$scenario" ;;
+no_glx | no_font) if $native; then "$scenario"; else echo "$scenario is a native-only scenario"; exit 2; fi ;;
 *) echo "unknown scenario $scenario"; exit 2 ;;
 esac
 echo "screenshots: $work/${scenario}_*.png"

@@ -1,12 +1,13 @@
-// The canvas seam implemented with the Win32/OpenGL host: every operation is
-// the host's operation of the same meaning, errors included.
+// The canvas seam implemented with the window/canvas host (Win32 or X11,
+// whichever this build has): every operation is the host's operation of the
+// same meaning, errors included.
 #pragma once
 
 #include "playground/canvas.h"
 
 namespace rava {
 
-class Win32Canvas final : public Canvas {
+class HostCanvas final : public Canvas {
 public:
     void OpenWindow(std::string_view title) override;
     void PumpMessages() override;

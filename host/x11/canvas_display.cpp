@@ -1,0 +1,146 @@
+// The process's display connection: opened on the first window, checked for
+// GLX 1.3, with the framebuffer config every window uses (double-buffered
+// RGBA8, an sRGB-capable one when the server offers it). X protocol errors
+// are recorded, never fatal: a window destroyed behind our back must not end
+// the program.
+#include <GL/glx.h>
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "host/x11/canvas_faults.h"
+#include "host/x11/canvas_gl.h"
+#include "runtime/runtime.h"
+
+namespace rava {
+
+namespace {
+
+uint32_t& Faults() {
+    static uint32_t faults = 0;
+    return faults;
+}
+
+int IgnoreProtocolError(Display*, XErrorEvent*) { return 0; }
+
+bool HasGlxExtension(Display* display, int screen, const char* name) {
+    const char* list = glXQueryExtensionsString(display, screen);
+    if (list == nullptr) return false;
+    const size_t length = std::strlen(name);
+    for (const char* p = list; (p = std::strstr(p, name)) != nullptr; p += length) {
+        const bool starts = p == list || p[-1] == ' ';
+        const bool ends = p[length] == '\0' || p[length] == ' ';
+        if (starts && ends) return true;
+    }
+    return false;
+}
+
+// The first config whose visual has the screen's default depth: a deeper
+// (ARGB) visual would make the window see-through under a compositor.
+GLXFBConfig ChooseConfig(Display* display, int screen, bool srgb, bool full) {
+    int attributes[32];
+    int n = 0;
+    auto add = [&](int name, int value) {
+        attributes[n++] = name;
+        attributes[n++] = value;
+    };
+    add(GLX_X_RENDERABLE, True);
+    add(GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT);
+    add(GLX_RENDER_TYPE, GLX_RGBA_BIT);
+    add(GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR);
+    add(GLX_DOUBLEBUFFER, True);
+    add(GLX_RED_SIZE, 8);
+    add(GLX_GREEN_SIZE, 8);
+    add(GLX_BLUE_SIZE, 8);
+    if (full) {
+        add(GLX_ALPHA_SIZE, 8);
+        add(GLX_DEPTH_SIZE, 24);
+        add(GLX_STENCIL_SIZE, 8);
+    }
+    if (srgb) add(kGlxFramebufferSrgbCapable, True);
+    attributes[n] = None;
+    int count = 0;
+    GLXFBConfig* configs = glXChooseFBConfig(display, screen, attributes, &count);
+    if (configs == nullptr) return nullptr;
+    GLXFBConfig chosen = nullptr;
+    const int depth = DefaultDepth(display, screen);
+    for (int i = 0; i < count && chosen == nullptr; ++i) {
+        XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[i]);
+        if (visual == nullptr) continue;
+        if (visual->depth == depth) chosen = configs[i];
+        XFree(visual);
+    }
+    if (chosen != nullptr && srgb) {
+        int capable = 0;
+        if (glXGetFBConfigAttrib(display, chosen, kGlxFramebufferSrgbCapable, &capable) != Success || !capable) {
+            chosen = nullptr;
+        }
+    }
+    XFree(configs);
+    return chosen;
+}
+
+[[noreturn]] void Fail(Display* display, const std::string& message) {
+    if (display != nullptr) XCloseDisplay(display);
+    CheckCanvasCondition(false, message);
+    std::terminate();  // not reached: a false condition always raises
+}
+
+}  // namespace
+
+void SetCanvasFaultsForTesting(uint32_t faults) { Faults() = faults; }
+bool CanvasFaultInjected(CanvasFault fault) { return (Faults() & fault) != 0; }
+
+void EnsureCanvasDisplay() {
+    CanvasWindowRegistry& registry = CanvasRegistry();
+    if (registry.display != nullptr) return;
+    const std::string name = XDisplayName(nullptr);
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) Fail(nullptr, "failed to open window/canvas X display " + name);
+    XSetErrorHandler(IgnoreProtocolError);
+    const int screen = DefaultScreen(display);
+    int errorBase = 0, eventBase = 0, major = 0, minor = 0;
+    if (!glXQueryExtension(display, &errorBase, &eventBase)) {
+        Fail(display, "window/canvas X display " + name + " has no GLX extension");
+    }
+    if (!glXQueryVersion(display, &major, &minor) || major < 1 || (major == 1 && minor < 3)) {
+        Fail(display, "window/canvas X display " + name + " has no GLX 1.3");
+    }
+    // Held keys are tracked from events; with detectable repeat an
+    // auto-repeated key sends presses only, never a release in between.
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(display, True, &supported);
+
+    registry.display = display;
+    registry.screen = screen;
+    registry.wmProtocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    registry.wmDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    registry.netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    registry.utf8String = XInternAtom(display, "UTF8_STRING", False);
+}
+
+GLXFBConfig ChooseCanvasConfig(bool& srgb) {
+    CanvasWindowRegistry& registry = CanvasRegistry();
+    Display* display = registry.display;
+    GLXFBConfig config = nullptr;
+    srgb = false;
+    if (!CanvasFaultInjected(kFaultNoConfig)) {
+        const bool offered = !CanvasFaultInjected(kFaultNoSrgbConfig) &&
+                             (HasGlxExtension(display, registry.screen, "GLX_ARB_framebuffer_sRGB") ||
+                              HasGlxExtension(display, registry.screen, "GLX_EXT_framebuffer_sRGB"));
+        if (offered) config = ChooseConfig(display, registry.screen, true, true);
+        srgb = config != nullptr;
+        if (config == nullptr) config = ChooseConfig(display, registry.screen, false, true);
+        if (config == nullptr) config = ChooseConfig(display, registry.screen, false, false);
+    }
+    if (config == nullptr) {
+        CheckCanvasCondition(false, "window/canvas X display " + std::string(XDisplayString(display)) +
+                                        " has no double-buffered RGBA GLX framebuffer config");
+    }
+    return config;
+}
+
+}  // namespace rava

@@ -1,0 +1,107 @@
+// Immediate drawing primitives: rectangles, rounded rectangles and stretched
+// BGRA8 pixel blocks through one persistent texture per window. Each starts
+// with RequireOpenWindow under its own name; colours are sRGB.
+#include "host/core/rounded_rect.h"
+#include "host/host.h"
+#include "host/x11/canvas_gl.h"
+
+namespace rava {
+
+namespace {
+
+void DrawPlainRect(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
+    SetCanvasColor(red, green, blue);
+    // A negative width collapses to zero; a negative height draws upwards from y.
+    const float w = width < 0.0f ? 0.0f : width;
+    glBegin(GL_QUADS);
+    glVertex2f(x, y);
+    glVertex2f(x + w, y);
+    glVertex2f(x + w, y + height);
+    glVertex2f(x, y + height);
+    glEnd();
+}
+
+void SetNearestClamp() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+// Binds the window's pixel texture holding these pixels: storage is made
+// again only when the block's size changes, otherwise the texels are replaced.
+bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, int32_t height) {
+    if (window.pixelTexture == 0) {
+        GLuint texture = 0;
+        glGenTextures(1, &texture);
+        if (texture == 0) return false;
+        window.pixelTexture = texture;
+        window.pixelTextureWidth = 0;
+        window.pixelTextureHeight = 0;
+    }
+    glBindTexture(GL_TEXTURE_2D, window.pixelTexture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    // 0xAARRGGBB words are B, G, R, A in memory on every byte order this way.
+    if (window.pixelTextureWidth != width || window.pixelTextureHeight != height) {
+        const GLint internalFormat = window.srgbOutput ? static_cast<GLint>(kGlSrgb8Alpha8) : GL_RGBA8;
+        glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+        SetNearestClamp();
+        window.pixelTextureWidth = width;
+        window.pixelTextureHeight = height;
+    } else {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+    }
+    return true;
+}
+
+}  // namespace
+
+void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
+    RequireOpenWindow("DrawRectRgba");
+    DrawPlainRect(x, y, width, height, red, green, blue);
+}
+
+void DrawRoundedRectRgba(float x, float y, float width, float height, float radius, int32_t red, int32_t green,
+                         int32_t blue) {
+    RequireOpenWindow("DrawRoundedRectRgba");
+    if (!(width > 0.0f)) return;
+    if (RoundedRectIsPlain(width, height, radius)) {
+        DrawPlainRect(x, y, width, height, red, green, blue);
+        return;
+    }
+    const float r = EffectiveCornerRadius(width, height, radius);
+    SetCanvasColor(red, green, blue);
+    glBegin(GL_TRIANGLE_FAN);
+    for (const FanPoint& p : RoundedRectFan(x, y, width, height, r)) glVertex2f(p.x, p.y);
+    glEnd();
+}
+
+void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t height, float destX, float destY,
+                     float destWidth, float destHeight) {
+    CanvasWindow& window = RequireOpenWindow("DrawPixelsBgra8");
+    if (width <= 0 || height <= 0) return;
+    if (static_cast<uint64_t>(pixels.size()) != static_cast<uint64_t>(width) * static_cast<uint64_t>(height)) {
+        return;
+    }
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (width > maxSize || height > maxSize) return;
+    if (!UploadPixels(window, pixels.data(), width, height)) return;
+    glEnable(GL_TEXTURE_2D);
+    SetCanvasColor(255, 255, 255);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(destX, destY);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(destX + destWidth, destY);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(destX + destWidth, destY + destHeight);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(destX, destY + destHeight);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+}  // namespace rava

@@ -1,0 +1,174 @@
+// Font slots: fontconfig picks the files once per process (DejaVu Sans, else
+// its best match), FreeType rasterises printable ASCII of each slot into one
+// alpha texture per slot when a window opens. Pen advances are whole pixels.
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <vector>
+
+#include "host/x11/canvas_gl.h"
+#include "runtime/runtime.h"
+
+namespace rava {
+
+namespace {
+
+constexpr const char* kFontFamily = "DejaVu Sans";
+constexpr int kAtlasWidth = 512;
+constexpr int kPad = 1;
+
+bool MatchFont(FcConfig* config, int weight, std::string& file, int& index) {
+    FcPattern* pattern = FcPatternCreate();
+    if (pattern == nullptr) return false;
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kFontFamily));
+    FcPatternAddInteger(pattern, FC_WEIGHT, weight);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(config, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr) return false;
+    FcChar8* path = nullptr;
+    int faceIndex = 0;
+    const bool found = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr;
+    if (found) {
+        file = reinterpret_cast<const char*>(path);
+        if (FcPatternGetInteger(match, FC_INDEX, 0, &faceIndex) != FcResultMatch) faceIndex = 0;
+        index = faceIndex;
+    }
+    FcPatternDestroy(match);
+    return found;
+}
+
+// A face FreeType can open, or nullptr.
+FT_Face OpenFace(FT_Library library, const std::string& file, int index) {
+    FT_Face face = nullptr;
+    if (FT_New_Face(library, file.c_str(), index, &face) != 0) return nullptr;
+    return face;
+}
+
+struct RenderedGlyph {
+    std::vector<uint8_t> alpha;
+    GlyphBox box;
+};
+
+// Rasterises the slot's glyphs, packs them in rows and uploads the texture.
+uint32_t BuildAtlas(FT_Face face, int pixelSize, GlyphBox (&boxes)[kGlyphCount]) {
+    if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)) != 0) return 0;
+    std::vector<RenderedGlyph> glyphs(kGlyphCount);
+    int penX = kPad, penY = kPad, rowHeight = 0;
+    std::vector<std::pair<int, int>> places(kGlyphCount);
+    for (int i = 0; i < kGlyphCount; ++i) {
+        RenderedGlyph& g = glyphs[i];
+        if (FT_Load_Char(face, static_cast<FT_ULong>(kFirstGlyph + i), FT_LOAD_RENDER) != 0) continue;
+        const FT_GlyphSlot slot = face->glyph;
+        const FT_Bitmap& bitmap = slot->bitmap;
+        g.box.left = slot->bitmap_left;
+        g.box.top = slot->bitmap_top;
+        g.box.advance = static_cast<int32_t>((slot->advance.x + 32) >> 6);
+        if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY && bitmap.width > 0 && bitmap.rows > 0 &&
+            static_cast<int>(bitmap.width) + 2 * kPad <= kAtlasWidth) {
+            g.box.width = static_cast<int32_t>(bitmap.width);
+            g.box.height = static_cast<int32_t>(bitmap.rows);
+            g.alpha.resize(static_cast<size_t>(g.box.width) * g.box.height);
+            for (int row = 0; row < g.box.height; ++row) {
+                std::copy_n(bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch, g.box.width,
+                            g.alpha.begin() + static_cast<ptrdiff_t>(row) * g.box.width);
+            }
+        }
+        if (penX + g.box.width + kPad > kAtlasWidth) {
+            penX = kPad;
+            penY += rowHeight + kPad;
+            rowHeight = 0;
+        }
+        places[i] = {penX, penY};
+        penX += g.box.width + kPad;
+        rowHeight = std::max(rowHeight, g.box.height);
+    }
+    int height = 1;
+    while (height < penY + rowHeight + kPad) height *= 2;
+    std::vector<uint8_t> texels(static_cast<size_t>(kAtlasWidth) * height, 0);
+    for (int i = 0; i < kGlyphCount; ++i) {
+        RenderedGlyph& g = glyphs[i];
+        const auto [x, y] = places[i];
+        for (int row = 0; row < g.box.height; ++row) {
+            std::copy_n(g.alpha.begin() + static_cast<ptrdiff_t>(row) * g.box.width, g.box.width,
+                        texels.begin() + static_cast<ptrdiff_t>(y + row) * kAtlasWidth + x);
+        }
+        g.box.u0 = static_cast<float>(x) / kAtlasWidth;
+        g.box.v0 = static_cast<float>(y) / static_cast<float>(height);
+        g.box.u1 = static_cast<float>(x + g.box.width) / kAtlasWidth;
+        g.box.v1 = static_cast<float>(y + g.box.height) / static_cast<float>(height);
+        boxes[i] = g.box;
+    }
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    if (texture == 0) return 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kAtlasWidth, height, 0, GL_ALPHA, GL_UNSIGNED_BYTE, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+}  // namespace
+
+void EnsureCanvasFontFiles() {
+    CanvasFontFiles& files = CanvasRegistry().fontFiles;
+    if (files.found) return;
+    // A fresh configuration each attempt, so fonts installed meanwhile count.
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    bool found = config != nullptr && MatchFont(config, FC_WEIGHT_REGULAR, files.regular, files.regularIndex);
+    if (found && !MatchFont(config, FC_WEIGHT_BOLD, files.bold, files.boldIndex)) {
+        files.bold = files.regular;
+        files.boldIndex = files.regularIndex;
+    }
+    if (config != nullptr) FcConfigDestroy(config);
+    if (found) {
+        FT_Library library = nullptr;
+        found = FT_Init_FreeType(&library) == 0;
+        FT_Face face = found ? OpenFace(library, files.regular, files.regularIndex) : nullptr;
+        found = face != nullptr;
+        if (face != nullptr) FT_Done_Face(face);
+        if (library != nullptr) FT_Done_FreeType(library);
+    }
+    CheckCanvasCondition(found, std::string("window/canvas font \"") + kFontFamily +
+                                    "\" not found, and fontconfig offers no other font");
+    files.found = true;
+}
+
+void CreateCanvasFonts(CanvasWindow& window) {
+    const CanvasFontFiles& files = CanvasRegistry().fontFiles;
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) return;
+    FT_Face regular = OpenFace(library, files.regular, files.regularIndex);
+    FT_Face bold = OpenFace(library, files.bold, files.boldIndex);
+    const auto& specs = CanvasFontSlotSpecs();
+    for (int i = 0; i < kFontSlotCount; ++i) {
+        FT_Face face = specs[i].weight >= 700 && bold != nullptr ? bold : regular;
+        window.fonts[i].texture = face != nullptr ? BuildAtlas(face, specs[i].pixelSize, window.fonts[i].glyphs) : 0;
+    }
+    if (bold != nullptr) FT_Done_Face(bold);
+    if (regular != nullptr) FT_Done_Face(regular);
+    FT_Done_FreeType(library);
+}
+
+void DeleteCanvasFonts(CanvasWindow& window) {
+    for (GlyphAtlas& atlas : window.fonts) {
+        if (atlas.texture != 0) {
+            const GLuint texture = atlas.texture;
+            glDeleteTextures(1, &texture);
+        }
+        atlas = {};
+    }
+}
+
+}  // namespace rava

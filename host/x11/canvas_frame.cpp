@@ -1,0 +1,81 @@
+// Frames: BeginFrame sets up a y-down pixel projection and clears, EndFrame
+// swaps the window's buffers. Also the shared colour step.
+#include "host/core/srgb.h"
+#include "host/host.h"
+#include "host/x11/canvas_gl.h"
+
+namespace rava {
+
+namespace {
+
+float ClearChannel(const CanvasWindow& window, int32_t channel) {
+    return window.srgbOutput ? SrgbToLinear(channel) : LegacyClearChannel(channel);
+}
+
+}  // namespace
+
+void SetupPixelProjection(const CanvasWindow& window) {
+    const GLsizei width = window.width < 1 ? 1 : window.width;
+    const GLsizei height = window.height < 1 ? 1 : window.height;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+}
+
+void ResetClippingState() {
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glStencilMask(0xFF);
+    glStencilFunc(GL_ALWAYS, 0, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+}
+
+void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
+    const CanvasWindow* window = ResolveCurrentWindow();
+    if (window == nullptr || !window->srgbOutput) {
+        glColor4ub(ClampChannel(red), ClampChannel(green), ClampChannel(blue), 255);
+        return;
+    }
+    glColor4f(SrgbToLinear(red), SrgbToLinear(green), SrgbToLinear(blue), 1.0f);
+}
+
+void BeginFrame(int32_t red, int32_t green, int32_t blue) {
+    CanvasWindow& window = RequireOpenWindow("BeginFrame");
+    SetupPixelProjection(window);
+    ResetClippingState();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glClearStencil(0);
+    glClearColor(ClearChannel(window, red), ClearChannel(window, green), ClearChannel(window, blue), 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+void EndFrame() {
+    CanvasWindow& window = RequireOpenWindow("EndFrame");
+    ResetClippingState();
+    glXSwapBuffers(CanvasRegistry().display, window.xid);
+}
+
+void RepaintCanvasBackground(CanvasWindow& window) {
+    Display* display = CanvasRegistry().display;
+    if (window.xid == 0 || window.context == nullptr || !glXMakeCurrent(display, window.xid, window.context)) return;
+    SetupPixelProjection(window);
+    if (window.srgbOutput) {
+        glClearColor(SrgbToLinear(10), SrgbToLinear(11), SrgbToLinear(13), 1.0f);
+    } else {
+        glClearColor(10.0f / 255.0f, 11.0f / 255.0f, 13.0f / 255.0f, 1.0f);
+    }
+    // NOTE: Mesa re-reads the drawable's size after a swap, so both buffers
+    // are cleared and swapped: the next frame then draws at the new size.
+    for (int i = 0; i < 2; ++i) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glXSwapBuffers(display, window.xid);
+    }
+}
+
+}  // namespace rava

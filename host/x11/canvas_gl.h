@@ -1,0 +1,40 @@
+// OpenGL declarations the X11 canvas host needs beyond GL 1.1, and the GL
+// helpers shared by frames, drawing, text and window teardown.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <cstdint>
+
+#include "host/x11/canvas_window.h"
+
+namespace rava {
+
+inline constexpr GLenum kGlSrgb8Alpha8 = 0x8C43;
+inline constexpr GLenum kGlFramebufferSrgb = 0x8DB9;
+inline constexpr int kGlxFramebufferSrgbCapable = 0x20B2;
+
+// Viewport and y-down pixel projection for the window's client size, depth test off.
+void SetupPixelProjection(const CanvasWindow& window);
+
+// No scissor, no stencil test, all colour channels writable, neutral stencil state.
+void ResetClippingState();
+
+// The current drawing colour from 8-bit sRGB channels (linearised when the
+// current window renders through an sRGB framebuffer).
+void SetCanvasColor(int32_t red, int32_t green, int32_t blue);
+
+// Clears both buffers to the window background after a size change; makes
+// the window's context current.
+void RepaintCanvasBackground(CanvasWindow& window);
+
+// Rasterises the ten slots into their glyph textures; needs the window's
+// context current. A slot whose texture cannot be made draws nothing.
+void CreateCanvasFonts(CanvasWindow& window);
+// Deletes the glyph textures; needs the context current.
+void DeleteCanvasFonts(CanvasWindow& window);
+
+// Counted presses of a window, dropped when it loses the focus or closes.
+void ClearPressCounters(CanvasWindow& window);
+
+}  // namespace rava

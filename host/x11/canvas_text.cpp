@@ -1,0 +1,76 @@
+// Text from the window's glyph textures: one textured quad per glyph, the
+// pen starting on the slot's baseline below the line top and moving by whole
+// pixels; anything but printable ASCII draws as "?".
+#include <cmath>
+
+#include "host/core/font_slots.h"
+#include "host/core/text_walk.h"
+#include "host/host.h"
+#include "host/x11/canvas_gl.h"
+
+namespace rava {
+
+namespace {
+
+void DrawTextWithSlot(const CanvasWindow& window, std::string_view text, float x, float y, int32_t slot, int32_t red,
+                      int32_t green, int32_t blue) {
+    const int32_t offset = BaselineOffsetForSlot(slot);
+    if (offset < 0) return;
+    const GlyphAtlas& atlas = window.fonts[slot];
+    if (atlas.texture == 0 || text.empty() || !std::isfinite(x) || !std::isfinite(y)) return;
+    float pen = std::floor(x);
+    const float baseline = std::floor(y) + static_cast<float>(offset);
+    glBindTexture(GL_TEXTURE_2D, atlas.texture);
+    glEnable(GL_TEXTURE_2D);
+    SetCanvasColor(red, green, blue);
+    glBegin(GL_QUADS);
+    auto glyph = [&](unsigned char c) {
+        const GlyphBox& g = atlas.glyphs[c - kFirstGlyph];
+        if (g.width > 0) {
+            const float left = pen + static_cast<float>(g.left);
+            const float top = baseline - static_cast<float>(g.top);
+            const float right = left + static_cast<float>(g.width);
+            const float bottom = top + static_cast<float>(g.height);
+            glTexCoord2f(g.u0, g.v0);
+            glVertex2f(left, top);
+            glTexCoord2f(g.u1, g.v0);
+            glVertex2f(right, top);
+            glTexCoord2f(g.u1, g.v1);
+            glVertex2f(right, bottom);
+            glTexCoord2f(g.u0, g.v1);
+            glVertex2f(left, bottom);
+        }
+        pen += static_cast<float>(g.advance);
+    };
+    for (const TextPiece& piece : SplitCanvasText(text)) {
+        if (piece.placeholder) {
+            glyph('?');
+            continue;
+        }
+        for (size_t i = 0; i < piece.length; ++i) {
+            const auto c = static_cast<unsigned char>(text[piece.offset + i]);
+            // The walker's runs hold 32..126 only; anything else is a placeholder.
+            glyph(c >= kFirstGlyph && c < kFirstGlyph + kGlyphCount ? c : '?');
+        }
+    }
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+}  // namespace
+
+void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red, int32_t green, int32_t blue) {
+    const CanvasWindow& window = RequireOpenWindow("DrawText");
+    DrawTextWithSlot(window, text, x, y, fontSlot, red, green, blue);
+}
+
+void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red, int32_t green,
+                    int32_t blue) {
+    const CanvasWindow& window = RequireOpenWindow("DrawTextStyled");
+    const FontPair pair = FontPairForSizeCode(sizeCode);
+    const int32_t slot = window.fonts[pair.boldSlot].texture != 0 ? pair.boldSlot : pair.regularSlot;
+    DrawTextWithSlot(window, text, x, y, slot, red, green, blue);
+}
+
+}  // namespace rava

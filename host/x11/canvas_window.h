@@ -1,0 +1,134 @@
+// The window record and the process-wide registry of the X11 canvas host.
+// The registry owns the display connection, the font files and every
+// CanvasWindow (X window, GLX context, glyph textures, pixel texture) until
+// DestroyCanvasWindow. Single thread.
+#pragma once
+
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "host/core/event_stamp.h"
+#include "host/core/font_slots.h"
+
+namespace rava {
+
+inline constexpr int32_t kMaxCanvasWindows = 16;
+inline constexpr int32_t kInitialClientWidth = 1000;
+inline constexpr int32_t kInitialClientHeight = 700;
+// Printable ASCII: the only characters text draws (others become "?").
+inline constexpr int kFirstGlyph = 32;
+inline constexpr int kGlyphCount = 95;
+
+// One glyph of a slot's texture: where it sits in the texture and how it is
+// placed relative to the pen on the baseline.
+struct GlyphBox {
+    float u0 = 0.0f, v0 = 0.0f, u1 = 0.0f, v1 = 0.0f;
+    int32_t left = 0;  // bitmap left edge from the pen
+    int32_t top = 0;   // bitmap top edge above the baseline
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t advance = 0;  // whole pixels, as the pen moves
+};
+
+// The glyphs of one font slot rasterised into one alpha texture (0 = none).
+struct GlyphAtlas {
+    uint32_t texture = 0;
+    GlyphBox glyphs[kGlyphCount];
+};
+
+struct CanvasWindow {
+    int32_t id = 0;
+    ::Window xid = 0;  // 0 once the X window is gone
+    GLXContext context = nullptr;
+    Colormap colormap = 0;
+    bool srgbOutput = false;
+
+    int32_t width = kInitialClientWidth;
+    int32_t height = kInitialClientHeight;
+    // The client origin on the root window, learnt from pointer events.
+    int32_t rootX = 0;
+    int32_t rootY = 0;
+
+    bool open = false;
+    bool visible = false;
+    bool focused = false;
+    bool closeRequested = false;
+
+    EventStamps stamps;
+    uint8_t pressCounters[256] = {};
+    GlyphAtlas fonts[kFontSlotCount];
+    // The persistent texture of DrawPixelsBgra8, re-allocated only on a size change.
+    uint32_t pixelTexture = 0;
+    int32_t pixelTextureWidth = 0;
+    int32_t pixelTextureHeight = 0;
+};
+
+// The font files fontconfig chose for the regular and the bold faces.
+struct CanvasFontFiles {
+    bool found = false;
+    std::string regular;
+    int regularIndex = 0;
+    std::string bold;
+    int boldIndex = 0;
+};
+
+struct CanvasWindowRegistry {
+    Display* display = nullptr;
+    int screen = 0;
+    Atom wmProtocols = 0;
+    Atom wmDeleteWindow = 0;
+    Atom netWmName = 0;
+    Atom utf8String = 0;
+    CanvasFontFiles fontFiles;
+
+    std::unordered_map<int32_t, std::unique_ptr<CanvasWindow>> windows;
+    int32_t nextId = 1;
+    int32_t currentId = 0;
+    int32_t activeId = 0;
+    int64_t eventSequence = 1;
+
+    // Input state seen through our windows: held keys by virtual-key code,
+    // held pointer buttons (1 left, 2 right, 4 middle), the pointer on the root.
+    bool keyHeld[256] = {};
+    uint32_t buttonsHeld = 0;
+    int32_t pointerRootX = -1000000;
+    int32_t pointerRootY = -1000000;
+};
+
+// The one registry of the process, made on first use and never destroyed.
+CanvasWindowRegistry& CanvasRegistry();
+
+CanvasWindow* FindCanvasWindowById(int32_t id);
+CanvasWindow* FindCanvasWindowByXid(::Window xid);
+
+// Active window if open, else the current window if open (which becomes
+// active), else nullptr. Never pumps, never raises.
+CanvasWindow* ResolveCurrentWindow();
+
+void StampCanvasWindow(CanvasWindow& window, int32_t kind);
+
+// Pumps, resolves the current window and makes its context current; raises
+// "window/canvas runtime window is not open for <operation>" otherwise.
+CanvasWindow& RequireOpenWindow(std::string_view operation);
+
+// Opens the display and checks GLX once per process; raises naming what is missing.
+void EnsureCanvasDisplay();
+// The framebuffer config of a new window (sets srgb when it is sRGB-capable);
+// raises when the display offers no usable one.
+GLXFBConfig ChooseCanvasConfig(bool& srgb);
+
+// Finds the font files once per process; raises when there is no font at all.
+void EnsureCanvasFontFiles();
+
+// Records one X event into the registry and its window.
+void HandleCanvasEvent(const XEvent& event);
+
+void DestroyCanvasWindow(CanvasWindow& window);
+
+}  // namespace rava

@@ -1,0 +1,132 @@
+// Helpers for the real-window X11 canvas tests: back-buffer pixels, a second
+// X connection that acts as the user's side (window manager messages, other
+// windows, event bursts), waiting on the host's event pump, xdotool.
+#pragma once
+
+#include <GL/gl.h>
+#include <X11/Xlib.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "host/host.h"
+#include "host/x11/canvas_window.h"
+#include "runtime/runtime.h"
+
+namespace rava::test {
+
+struct Rgb {
+    int r = 0;
+    int g = 0;
+    int b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+    return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+inline CanvasWindow& Current() { return *FindCanvasWindowById(CanvasRegistry().currentId); }
+
+// The back-buffer pixel at client (x, y), y growing downwards.
+inline Rgb BackPixel(int x, int y) {
+    unsigned char px[4] = {};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, Current().height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    return {px[0], px[1], px[2]};
+}
+
+// Back-buffer pixels in [x0, x1) x [y0, y1) that differ from the background.
+inline int CountDifferent(int x0, int y0, int x1, int y1, Rgb background) {
+    const int width = x1 - x0;
+    const int height = y1 - y0;
+    std::string buffer(static_cast<size_t>(width) * height * 4, '\0');
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x0, Current().height - y1, width, height, GL_RGBA, GL_UNSIGNED_BYTE, buffer.data());
+    int count = 0;
+    for (size_t i = 0; i + 3 < buffer.size(); i += 4) {
+        const Rgb c{static_cast<unsigned char>(buffer[i]), static_cast<unsigned char>(buffer[i + 1]),
+                    static_cast<unsigned char>(buffer[i + 2])};
+        if (!(c == background)) ++count;
+    }
+    return count;
+}
+
+// The what() text of the rill_runtime_exception the call raises, "" when none.
+inline std::string RaisedMessage(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const rill_runtime_exception& e) {
+        return e.what();
+    } catch (...) {
+        return "<other>";
+    }
+    return "";
+}
+
+// Pumps the host until the condition holds; false after five seconds.
+inline bool PumpUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        PumpWindowMessages();
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+inline void Xdotool(const std::string& arguments) {
+    ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+}
+
+// The user's side of the display: a connection of its own.
+class Observer {
+public:
+    Observer() : display_(XOpenDisplay(nullptr)) {}
+    ~Observer() {
+        if (display_ != nullptr) XCloseDisplay(display_);
+    }
+    Display* display() const { return display_; }
+
+    // What a window manager sends when the user closes the window.
+    void SendDeleteWindow(::Window xid) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = xid;
+        event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+        XSendEvent(display_, xid, False, NoEventMask, &event);
+        XSync(display_, False);
+    }
+
+    // A mapped window of another program that takes the keyboard focus.
+    ::Window FocusOtherWindow() {
+        const ::Window other = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 50, 50, 0, 0, 0);
+        XSelectInput(display_, other, StructureNotifyMask);
+        XMapWindow(display_, other);
+        XEvent event;
+        XWindowEvent(display_, other, StructureNotifyMask, &event);
+        while (event.type != MapNotify) XWindowEvent(display_, other, StructureNotifyMask, &event);
+        XSetInputFocus(display_, other, RevertToParent, CurrentTime);
+        XSync(display_, False);
+        return other;
+    }
+
+    // The client origin of an X window on the root window.
+    void Origin(::Window xid, int& x, int& y) {
+        ::Window child = 0;
+        XTranslateCoordinates(display_, xid, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    }
+
+private:
+    Display* display_;
+};
+
+}  // namespace rava::test
