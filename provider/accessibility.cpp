@@ -5,12 +5,7 @@
 
 namespace rava {
 
-int32_t NativeUiHostProvider::FindNode(std::string_view nodeId) const {
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        if (nodes[i].id == nodeId) return static_cast<int32_t>(i);
-    }
-    return -1;
-}
+int32_t NativeUiHostProvider::FindNode(std::string_view nodeId) const { return nodeIndex_.Find(nodeId, nodes_); }
 
 bool NativeUiHostProvider::BeginAccessibilityBatch(int32_t thread, int32_t time, int32_t correlation) {
     if (!RequireCapability(thread, "accessibility")) return false;
@@ -28,11 +23,12 @@ bool NativeUiHostProvider::UpdateAccessibilityNode(std::string_view nodeId, int3
     }
     const int32_t k = FindNode(nodeId);
     if (k < 0) {
-        nodes.push_back(AccessibilityNode{std::string(nodeId), generation, std::string(role), std::string(name)});
+        nodeIndex_.Add(nodeId, static_cast<int32_t>(nodes_.size()));
+        nodes_.push_back(AccessibilityNode{std::string(nodeId), generation, std::string(role), std::string(name)});
         allocations += 4;  // one entry in each of the id, generation, role and name columns
         return true;
     }
-    AccessibilityNode& node = nodes[static_cast<size_t>(k)];
+    AccessibilityNode& node = nodes_[static_cast<size_t>(k)];
     if (generation < node.generation) return Reject("accessibility-update", "stale-generation");
     node.generation = generation;
     node.role = role;
@@ -44,7 +40,7 @@ bool NativeUiHostProvider::CommitAccessibilityBatch(int32_t thread, int32_t time
     if (!RequireCapability(thread, "accessibility")) return false;
     if (!batchOpen) return Reject("accessibility-batch", "no-active-batch");
     batchOpen = false;
-    LogHostEvent("accessibility", "tree", "batch-commit", Format("nodes={0}", {static_cast<int64_t>(nodes.size())}),
+    LogHostEvent("accessibility", "tree", "batch-commit", Format("nodes={0}", {static_cast<int64_t>(nodes_.size())}),
                  time, correlation, 1);
     return true;
 }
@@ -55,7 +51,7 @@ bool NativeUiHostProvider::PerformAccessibilityAction(std::string_view nodeId, i
     if (!RequireCapability(thread, "accessibility")) return false;
     if (actionInProgress) return Reject("accessibility-action", "reentrant-or-unavailable");
     const int32_t k = FindNode(nodeId);
-    if (k < 0 || generation != nodes[static_cast<size_t>(k)].generation) {
+    if (k < 0 || generation != nodes_[static_cast<size_t>(k)].generation) {
         return Reject("accessibility-action", "stale-or-missing-node-identity");
     }
     actionInProgress = true;

@@ -20,10 +20,7 @@ std::string ValidateDisplay(const DisplayRecord& d) {
 }
 
 int32_t NativeUiHostProvider::FindDisplay(std::string_view displayId) const {
-    for (size_t i = 0; i < displays.size(); ++i) {
-        if (displays[i].id == displayId) return static_cast<int32_t>(i);
-    }
-    return -1;
+    return displayIndex_.Find(displayId, displays_);
 }
 
 bool NativeUiHostProvider::PublishDisplay(const DisplayRecord& display, int32_t thread) {
@@ -32,23 +29,24 @@ bool NativeUiHostProvider::PublishDisplay(const DisplayRecord& display, int32_t 
     if (verdict != "ok") return Reject("display-publish", verdict);
     const int32_t k = FindDisplay(display.id);
     if (k < 0) {
-        displays.push_back(display);
+        displayIndex_.Add(display.id, static_cast<int32_t>(displays_.size()));
+        displays_.push_back(display);
         allocations += 11;  // one entry in each of the eleven display columns
     } else {
-        displays[static_cast<size_t>(k)] = display;
+        displays_[static_cast<size_t>(k)] = display;
     }
     return true;
 }
 
 bool NativeUiHostProvider::CommitDisplayTopology(int32_t thread, int32_t time, int32_t correlation) {
     if (!RequireCapability(thread, "display-topology")) return false;
-    if (displays.empty()) return Reject("display-topology", "no-displays");
+    if (displays_.empty()) return Reject("display-topology", "no-displays");
     int64_t primaries = 0;
-    for (const DisplayRecord& d : displays) primaries += d.primary ? 1 : 0;
+    for (const DisplayRecord& d : displays_) primaries += d.primary ? 1 : 0;
     if (primaries != 1) return Reject("display-topology", Format("primary-count={0}", {primaries}));
     ++topologyRevision;
     LogHostEvent("display", "topology", "changed",
-                 Format("revision={0}; displays={1}", {topologyRevision, static_cast<int64_t>(displays.size())}), time,
+                 Format("revision={0}; displays={1}", {topologyRevision, static_cast<int64_t>(displays_.size())}), time,
                  correlation, 2);
     return true;
 }

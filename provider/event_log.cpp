@@ -43,8 +43,8 @@ std::string NativeUiHostProvider::ProviderDiagnostics() const {
     std::string position = Format("owner-thread={0}; sequence={1}; timestamp={2}; correlation={3}",
                                   {ownerThread, nextEventSequence - 1, lastEventTime, lastCorrelation});
     std::string tables = Format("events={0}; nodes={1}; displays={2}; topology={3}",
-                                {static_cast<int64_t>(events.size()), static_cast<int64_t>(nodes.size()),
-                                 static_cast<int64_t>(displays.size()), topologyRevision});
+                                {static_cast<int64_t>(events.size()), static_cast<int64_t>(nodes_.size()),
+                                 static_cast<int64_t>(displays_.size()), topologyRevision});
     std::string session = Format("session={0}; composition={1}; keyboard-requested={2}; keyboard-visible={3}",
                                  {sessionState, compositionActive, keyboardRequested, keyboardVisible});
     std::string counters = Format("clipboard-format={0}; failures={1}; allocations={2}; max-latency-us={3}",

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "provider/id_index.h"
+
 namespace rava {
 
 inline constexpr std::string_view kNativeUiHostContractId = "rava.native-ui-host-capabilities.v1";
@@ -150,10 +152,10 @@ public:
 
     ProviderCapabilities capabilities;
 
-    // Accessibility: nodes in order of first appearance, never removed, ids unique.
+    // Accessibility: nodes in order of first appearance (Nodes()), never removed, ids unique.
     bool actionInProgress = false;
     bool batchOpen = false;
-    std::vector<AccessibilityNode> nodes;
+    const std::vector<AccessibilityNode>& Nodes() const { return nodes_; }
 
     // Text input.
     std::string focusWindow;
@@ -181,8 +183,8 @@ public:
     std::string clipboardPayload;
     bool clipboardDelayed = false;
 
-    // Displays in order of first publication, ids unique; the revision advances per commit.
-    std::vector<DisplayRecord> displays;
+    // Displays in order of first publication (Displays()), ids unique; the revision advances per commit.
+    const std::vector<DisplayRecord>& Displays() const { return displays_; }
     int64_t topologyRevision = 0;
 
     // Session.
@@ -190,6 +192,13 @@ public:
 
     // Host-event lines, oldest first; never shortened.
     std::vector<std::string> events;
+
+private:
+    // Read-only to clients: each list has an index beside it that only the provider's writes keep true.
+    std::vector<AccessibilityNode> nodes_;
+    IdIndex nodeIndex_;
+    std::vector<DisplayRecord> displays_;
+    IdIndex displayIndex_;
 };
 
 }  // namespace rava

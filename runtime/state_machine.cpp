@@ -8,7 +8,9 @@ namespace rava {
 StateMachine::StateMachine(std::string initial, std::vector<Transition> table)
     : current(initial), previous(std::move(initial)), transitions(std::move(table)) {}
 
-bool StateMachine::Fire(std::string_view event) {
+bool StateMachine::Fire(std::string_view eventArg) {
+    // The event may view one of our own fields (Fire(m.current)); those change below, so keep a copy.
+    const std::string event(eventArg);
     const Transition* match = nullptr;
     int matches = 0;
     for (const Transition& t : transitions) {
@@ -24,7 +26,7 @@ bool StateMachine::Fire(std::string_view event) {
     }
     previous = current;
     current = match->to;
-    lastEvent = std::string(event);
+    lastEvent = event;
     // The count stops at its maximum rather than overflowing.
     if (transitionCount < std::numeric_limits<int32_t>::max()) ++transitionCount;
     message = "ok";

@@ -11,13 +11,15 @@ void TextLineBuffer::SetText(std::string_view value) {
     replaceOnNext = true;
 }
 
-void TextLineBuffer::AppendText(std::string_view piece) {
-    if (!enabled || piece.empty()) return;
+void TextLineBuffer::AppendText(std::string_view pieceArg) {
+    if (!enabled || pieceArg.empty()) return;
+    // The piece may view our own text (AppendText(b.text)), which the replace below empties.
+    std::string piece(pieceArg);
     if (replaceOnNext) {
         text.clear();
         replaceOnNext = false;
     }
-    if (text.size() + piece.size() <= kMaxBytes) text = FormatPositional("{0}{1}", {text, std::string(piece)});
+    if (text.size() + piece.size() <= kMaxBytes) text = FormatPositional("{0}{1}", {text, std::move(piece)});
 }
 
 void TextLineBuffer::Backspace() {

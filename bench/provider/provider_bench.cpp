@@ -1,8 +1,10 @@
 // Provider throughput: logging an event against formatting the same line alone (the baseline), a
-// full diagnostics line, and node updates in small and large accessibility tables (lookups are linear).
+// full diagnostics line, node updates in small and large accessibility tables, and whole tables of
+// many distinct node and display ids (their cost must grow linearly with the id count).
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <vector>
 
 #include "provider/native_ui_host_provider.h"
 #include "runtime/runtime.h"
@@ -52,7 +54,7 @@ void BM_ProviderDiagnostics(benchmark::State& state) {
 }
 BENCHMARK(BM_ProviderDiagnostics);
 
-// Updates the last node of a table of range(0) nodes: cost of the linear identity lookup.
+// Updates the last node of a table of range(0) nodes: cost of one identity lookup.
 void BM_UpdateLastNode(benchmark::State& state) {
     rava::NativeUiHostProvider p(Config(), 1);
     p.Initialize(true, false, 1, 1, 1);
@@ -63,5 +65,45 @@ void BM_UpdateLastNode(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(p.UpdateAccessibilityNode(last, 1, "button", "n", 1));
 }
 BENCHMARK(BM_UpdateLastNode)->Arg(10)->Arg(1000);
+
+std::vector<std::string> DistinctIds(const char* prefix, int64_t count) {
+    std::vector<std::string> ids;
+    ids.reserve(static_cast<size_t>(count));
+    for (int64_t i = 0; i < count; ++i) ids.push_back(prefix + std::to_string(i));
+    return ids;
+}
+
+// One batch that adds range(0) distinct nodes, updates each once more, and commits.
+void BM_DistinctNodesBatch(benchmark::State& state) {
+    const std::vector<std::string> ids = DistinctIds("node-", state.range(0));
+    for (auto _ : state) {
+        rava::NativeUiHostProvider p(Config(), 1);
+        p.Initialize(true, false, 1, 1, 1);
+        p.BeginAccessibilityBatch(1, 2, 1);
+        for (const std::string& id : ids) p.UpdateAccessibilityNode(id, 1, "button", "n", 1);
+        for (const std::string& id : ids) p.UpdateAccessibilityNode(id, 2, "button", "m", 1);
+        benchmark::DoNotOptimize(p.CommitAccessibilityBatch(1, 3, 1));
+    }
+}
+BENCHMARK(BM_DistinctNodesBatch)->Arg(20000)->Arg(80000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Publishes range(0) distinct displays, republishes each once more, and commits the topology.
+void BM_DistinctDisplaysTopology(benchmark::State& state) {
+    const std::vector<std::string> ids = DistinctIds("display-", state.range(0));
+    for (auto _ : state) {
+        rava::NativeUiHostProvider p(Config(), 1);
+        p.Initialize(true, false, 1, 1, 1);
+        rava::DisplayRecord d{"", 0, 0, 1920, 1080, 0, 0, 1920, 1040, 100, false};
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const std::string& id : ids) {
+                d.id = id;
+                d.primary = &id == &ids.front();
+                p.PublishDisplay(d, 1);
+            }
+        }
+        benchmark::DoNotOptimize(p.CommitDisplayTopology(1, 2, 1));
+    }
+}
+BENCHMARK(BM_DistinctDisplaysTopology)->Arg(20000)->Arg(80000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -2,6 +2,9 @@
 // back, allocation accounting, and actions guarded against re-entry. Refusals: refusals_test.cpp.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tests/provider/provider_test_support.h"
 
 namespace rava::testing {
@@ -35,12 +38,42 @@ TEST(Accessibility, SameOrNewerGenerationReplacesTheNodeInPlace) {
     ASSERT_TRUE(p->UpdateAccessibilityNode("n", 3, "button", "Save", kOwner));
     const int64_t allocations = p->allocations;
     EXPECT_TRUE(p->UpdateAccessibilityNode("n", 3, "button", "Save as", kOwner));
-    EXPECT_EQ(p->nodes[0].name, "Save as");
+    EXPECT_EQ(p->Nodes()[0].name, "Save as");
     EXPECT_TRUE(p->UpdateAccessibilityNode("n", 9, "menuitem", "Save all", kOwner));
-    EXPECT_EQ(p->nodes[0].generation, 9);
-    EXPECT_EQ(p->nodes[0].role, "menuitem");
-    EXPECT_EQ(p->nodes.size(), 1u);
+    EXPECT_EQ(p->Nodes()[0].generation, 9);
+    EXPECT_EQ(p->Nodes()[0].role, "menuitem");
+    EXPECT_EQ(p->Nodes().size(), 1u);
     EXPECT_EQ(p->allocations, allocations);
+}
+
+TEST(Accessibility, NodeAndDisplayLookupsAnswerFirstPositionsInLongTables) {
+    // Ids that are prefixes of one another or differ only after a zero byte must stay apart.
+    std::vector<std::string> ids;
+    for (int i = 0; i < 3000; ++i)
+        ids.push_back(i % 7 == 0 ? std::string("n\0", 2) + std::to_string(i) : "n" + std::to_string(i));
+    auto p = ReadyProvider();
+    ASSERT_TRUE(p->BeginAccessibilityBatch(kOwner, 11, 1));
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const std::string& id : ids) {
+            ASSERT_TRUE(p->UpdateAccessibilityNode(id, 1 + pass, "button", "OK", kOwner));
+            DisplayRecord d = PlainDisplay(id, pass == 0);
+            ASSERT_TRUE(p->PublishDisplay(d, kOwner));
+        }
+    }
+    ASSERT_EQ(p->Nodes().size(), ids.size());
+    ASSERT_EQ(p->Displays().size(), ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        ASSERT_EQ(p->FindNode(ids[i]), static_cast<int32_t>(i));
+        ASSERT_EQ(p->FindDisplay(ids[i]), static_cast<int32_t>(i));
+        ASSERT_EQ(p->Nodes()[i].id, ids[i]);
+        ASSERT_EQ(p->Nodes()[i].generation, 2);
+        ASSERT_FALSE(p->Displays()[i].primary);
+    }
+    const std::string_view missingIds[] = {"", "n", "n3000", std::string_view("n\0", 2)};
+    for (std::string_view missing : missingIds) {
+        EXPECT_EQ(p->FindNode(missing), -1);
+        EXPECT_EQ(p->FindDisplay(missing), -1);
+    }
 }
 
 TEST(Accessibility, ActionOnCurrentIdentityIsLoggedEvenAfterABlockedReentry) {

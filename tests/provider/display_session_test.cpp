@@ -49,9 +49,9 @@ TEST(DisplayTopology, PublishAddsOnceAndReplacesByIdWithoutEvents) {
     EXPECT_EQ(p->allocations - before, 11);
     DisplayRecord moved{"a", 1920, 0, 1920, 1080, 1920, 0, 1920, 1040, 150, true};
     ASSERT_TRUE(p->PublishDisplay(moved, kOwner));
-    ASSERT_EQ(p->displays.size(), 1u);
-    EXPECT_EQ(p->displays[0].x, 1920);
-    EXPECT_EQ(p->displays[0].scale, 150);
+    ASSERT_EQ(p->Displays().size(), 1u);
+    EXPECT_EQ(p->Displays()[0].x, 1920);
+    EXPECT_EQ(p->Displays()[0].scale, 150);
     EXPECT_EQ(p->allocations - before, 11);
     EXPECT_EQ(p->events.size(), 1u);
     EXPECT_EQ(p->topologyRevision, 0);
@@ -86,7 +86,7 @@ TEST(Session, TogglesAndSurvivesLossAndTeardown) {
     ASSERT_TRUE(p->Teardown(kOwner, 17, 1));
     EXPECT_EQ(p->sessionState, "suspended");
     EXPECT_EQ(p->topologyRevision, 1);
-    EXPECT_EQ(p->displays.size(), 1u);
+    EXPECT_EQ(p->Displays().size(), 1u);
 }
 
 }  // namespace

@@ -71,7 +71,16 @@ private:
         bool query = false;    // a pure read: no failure, no event, no change
         bool isRead = false;   // ReadClipboard, whose payload is in readPayload
         std::string readPayload;
+        std::string broken;  // an inconsistency the call itself revealed
     };
+
+    template <class Row>
+    static int32_t FirstPosition(const std::vector<Row>& rows, std::string_view id) {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].id == id) return static_cast<int32_t>(i);
+        }
+        return -1;
+    }
 
     std::string StepWith(NativeUiHostProvider& p, uint32_t operation) {
         const Snapshot before(p);
@@ -279,12 +288,15 @@ private:
             default: {
                 (void)p.HasCapability(Capability());
                 (void)p.IsSupportedClipboardFormat(ClipFormat());
-                (void)p.FindNode(NodeId());
-                (void)p.FindDisplay(Pick<std::string>({"", "d1", "d2"}));
+                const std::string node = NodeId(), display = Pick<std::string>({"", "d1", "d2"});
+                const int32_t nodeAt = p.FindNode(node), displayAt = p.FindDisplay(display);
                 (void)p.EventAt(static_cast<int64_t>(Number()));
                 (void)ValidateDisplay(Display());
                 Outcome o = Did("queries", true);
                 o.query = true;
+                if (nodeAt != FirstPosition(p.Nodes(), node) || displayAt != FirstPosition(p.Displays(), display)) {
+                    o.broken = "a lookup disagrees with its list";
+                }
                 return o;
             }
         }
@@ -305,7 +317,8 @@ private:
 
     std::string CheckCounters(const NativeUiHostProvider& p) const {
         const int64_t count = static_cast<int64_t>(p.events.size());
-        const int64_t nodes = static_cast<int64_t>(p.nodes.size()), displays = static_cast<int64_t>(p.displays.size());
+        const int64_t nodes = static_cast<int64_t>(p.Nodes().size()),
+                      displays = static_cast<int64_t>(p.Displays().size());
         if (p.nextEventSequence - 1 != count) return "sequence does not match event count";
         if (p.EventAt(count) != "" || p.EventAt(-1) != "") return "EventAt out of range is not empty";
         if (count > 0 && p.EventAt(count - 1) != p.events.back()) return "EventAt does not return the last line";
@@ -332,6 +345,7 @@ private:
 
     std::string Check(const NativeUiHostProvider& p, const Snapshot& before, const Outcome& o) const {
         const std::string where = o.name + ": ";
+        if (!o.broken.empty()) return where + o.broken;
         const int64_t failuresAdded = p.failures - before.failures;
         if (p.events.size() < before.events) return where + "the log shrank";
         if (before.events > 0 && p.events[before.events - 1] != before.lastLine) return where + "a line changed";

@@ -95,10 +95,10 @@ inline std::string Fingerprint(const NativeUiHostProvider& p) {
                                                     static_cast<int64_t>(p.events.size())}) {
         f += std::to_string(v) + ",";
     }
-    for (const AccessibilityNode& n : p.nodes) {
+    for (const AccessibilityNode& n : p.Nodes()) {
         f += "|" + n.id + "/" + std::to_string(n.generation) + "/" + n.role + "/" + n.name;
     }
-    for (const DisplayRecord& d : p.displays) {
+    for (const DisplayRecord& d : p.Displays()) {
         f += "|" + d.id;
         for (int32_t v : {d.x, d.y, d.width, d.height, d.workX, d.workY, d.workWidth, d.workHeight, d.scale}) {
             f += "," + std::to_string(v);

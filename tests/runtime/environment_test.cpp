@@ -52,15 +52,20 @@ TEST(ReadEnvironmentText, RefusesBadNames) {
 }
 
 #ifndef _WIN32
-// Windows cannot hold longer values at all; elsewhere the reader applies the
-// same limit so both builds agree.
-TEST(ReadEnvironmentText, RefusesValuesLongerThanWindowsCanHold) {
-    std::string longValue(32767, 'v');
-    SetVar("RAVA_ENV_LONG", longValue.c_str());
-    EXPECT_EQ(ReadEnvironmentText("RAVA_ENV_LONG").size(), 32767u);
-    longValue.push_back('v');
-    SetVar("RAVA_ENV_LONG", longValue.c_str());
-    EXPECT_EQ(ReadEnvironmentText("RAVA_ENV_LONG").size(), 0u);
+// Windows cannot hold longer values or invalid UTF-16 at all; elsewhere the reader applies the same
+// limits to the raw bytes so both builds agree.
+TEST(ReadEnvironmentText, RefusesValuesWindowsCouldNotHold) {
+    std::string astral;  // U+1F30A: four bytes, two UTF-16 units
+    for (int i = 0; i < 16383; ++i) astral += "\xF0\x9F\x8C\x8A";
+    const std::pair<std::string, bool> rows[] = {{std::string(32767, 'v'), true},
+                                                 {std::string(32768, 'v'), false},
+                                                 {astral, true},
+                                                 {astral + "\xF0\x9F\x8C\x8A", false},  // 32,768 units
+                                                 {"a\xE0\x82\x80", false}};             // overlong U+0080
+    for (const auto& [value, accepted] : rows) {
+        SetVar("RAVA_ENV_LONG", value.c_str());
+        EXPECT_EQ(ReadEnvironmentText("RAVA_ENV_LONG").size(), accepted ? value.size() : 0u) << value.size();
+    }
     SetVar("RAVA_ENV_LONG", nullptr);
 }
 #endif

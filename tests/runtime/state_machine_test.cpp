@@ -41,5 +41,18 @@ TEST(StateMachine, UnmatchedEventChangesNothingNotEvenTheMessage) {
     EXPECT_EQ(m.lastEvent, "");
 }
 
+TEST(StateMachine, FiringItsOwnStateNamesActsOnACopy) {
+    // Heap-sized names: each assignment below reallocates the field the event views.
+    const std::string near(40, 'a'), far(100, 'z');
+    StateMachine m(near, {{near, near, far}, {far, near, "b"}});
+    EXPECT_TRUE(m.Fire(m.current));
+    EXPECT_EQ(m.lastEvent, near);
+    EXPECT_EQ(m.current, far);
+    EXPECT_TRUE(m.Fire(m.previous));
+    EXPECT_EQ(m.lastEvent, near);
+    EXPECT_EQ(m.previous, far);
+    EXPECT_EQ(m.current, "b");
+}
+
 }  // namespace
 }  // namespace rava

@@ -18,6 +18,15 @@ TEST(TextLineBuffer, FirstEditAfterSetTextReplaces) {
     EXPECT_EQ(b.text, "");
 }
 
+TEST(TextLineBuffer, AppendingItsOwnTextAppendsACopy) {
+    TextLineBuffer b;
+    b.SetText("abc");
+    b.AppendText(b.text);  // the first edit replaces, with what the text held before
+    EXPECT_EQ(b.text, "abc");
+    b.AppendText(b.text);
+    EXPECT_EQ(b.text, "abcabc");
+}
+
 TEST(TextLineBuffer, InertBeforeSetTextAndAfterRevert) {
     TextLineBuffer b;
     b.AppendText("x");
