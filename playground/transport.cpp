@@ -48,9 +48,10 @@ inline void TransportCell(const TransportJob& t, int32_t i, int32_t j) {
 // - a subnormal is m x 2^-149 with the integer m in its bit pattern; with
 //   |factor| <= 1 the product is the multiple of 2^-149 nearest to m x
 //   factor (ties to even), exact in double precision;
-// - a zero takes the full bilinear sum at fx = fy = 0, whose products with 0
-//   and 1 depend only on each neighbour's sign and finiteness, so finite
-//   non-zero neighbours are replaced by +-1.
+// - a zero, or a cell with a non-finite neighbour, takes the full bilinear
+//   sum at fx = fy = 0, whose products with 0 and 1 depend only on each
+//   value's sign and finiteness, so finite non-zero values are replaced by
+//   +-1 (a non-finite neighbour turns the sum into NaN).
 constexpr uint32_t kMagnitude = 0x7FFFFFFFu;
 constexpr uint32_t kSmallestNormal = 0x00800000u;
 
@@ -75,8 +76,9 @@ inline float Surrogate(float s) {
 
 inline float StillCell(const float* f, int32_t k, float factor) {
     float v = f[k];
-    if (v == 0.0f)
-        v = (v * 1.0f + Surrogate(f[k + 1]) * 0.0f) * 1.0f +
+    bool finiteNeighbours = std::isfinite(f[k + 1]) && std::isfinite(f[k + W]) && std::isfinite(f[k + W + 1]);
+    if (v == 0.0f || !finiteNeighbours)
+        v = (Surrogate(v) * 1.0f + Surrogate(f[k + 1]) * 0.0f) * 1.0f +
             (Surrogate(f[k + W]) * 1.0f + Surrogate(f[k + W + 1]) * 0.0f) * 0.0f;
     return MulNoSubnormal(v, factor);
 }
@@ -142,15 +144,17 @@ RAVA_AVX2 inline __m256i ZeroOrSubnormal8(__m256 v) {
     return _mm256_cmpgt_epi32(_mm256_set1_epi32(static_cast<int32_t>(kSmallestNormal)), magnitude);
 }
 
+// Lanes whose value is infinite or NaN (as an all-ones mask).
+RAVA_AVX2 inline __m256i NonFinite8(__m256 s) {
+    const __m256i exponent = _mm256_set1_epi32(0x7F800000);
+    return _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_castps_si256(s), exponent), exponent);
+}
+
 RAVA_AVX2 inline __m256 Surrogate8(__m256 s) {
-    __m256 finite = _mm256_cmp_ps(_mm256_and_ps(s, _mm256_castsi256_ps(_mm256_set1_epi32(kMagnitude))),
-                                  _mm256_set1_ps(INFINITY), _CMP_LT_OQ);
-    __m256 keep = _mm256_or_ps(_mm256_andnot_ps(finite, _mm256_castsi256_ps(_mm256_set1_epi32(-1))),
-                               _mm256_castsi256_ps(_mm256_cmpeq_epi32(
-                                   _mm256_and_si256(_mm256_castps_si256(s), _mm256_set1_epi32(kMagnitude)),
-                                   _mm256_setzero_si256())));
+    __m256i magnitude = _mm256_and_si256(_mm256_castps_si256(s), _mm256_set1_epi32(static_cast<int32_t>(kMagnitude)));
+    __m256i keep = _mm256_or_si256(_mm256_cmpeq_epi32(magnitude, _mm256_setzero_si256()), NonFinite8(s));
     __m256 unit = _mm256_or_ps(_mm256_set1_ps(1.0f), _mm256_and_ps(s, _mm256_set1_ps(-0.0f)));
-    return _mm256_blendv_ps(unit, s, keep);
+    return _mm256_blendv_ps(unit, s, _mm256_castsi256_ps(keep));
 }
 
 // The shortcut for eight cells that all trace back to themselves.
@@ -175,13 +179,14 @@ RAVA_AVX2 void StillGroupAvx2(const TransportJob& t, int32_t k) {
         __m256i sign = _mm256_andnot_si256(magnitudeMask, _mm256_xor_si256(bits, signOfFactor));
         result = _mm256_blendv_ps(result, _mm256_castsi256_ps(_mm256_or_si256(units, sign)),
                                   _mm256_castsi256_ps(small));
-        if (!_mm256_testz_si256(zero, zero)) {
+        __m256 s10 = _mm256_loadu_ps(s + k + 1), s01 = _mm256_loadu_ps(s + k + W), s11 = _mm256_loadu_ps(s + k + W + 1);
+        __m256i full = _mm256_or_si256(zero, _mm256_or_si256(NonFinite8(s10), _mm256_or_si256(NonFinite8(s01), NonFinite8(s11))));
+        if (!_mm256_testz_si256(full, full)) {
             const __m256 one = _mm256_set1_ps(1.0f), nil = _mm256_setzero_ps();
-            __m256 top = _mm256_add_ps(_mm256_mul_ps(v, one), _mm256_mul_ps(Surrogate8(_mm256_loadu_ps(s + k + 1)), nil));
-            __m256 bottom = _mm256_add_ps(_mm256_mul_ps(Surrogate8(_mm256_loadu_ps(s + k + W)), one),
-                                          _mm256_mul_ps(Surrogate8(_mm256_loadu_ps(s + k + W + 1)), nil));
+            __m256 top = _mm256_add_ps(_mm256_mul_ps(Surrogate8(v), one), _mm256_mul_ps(Surrogate8(s10), nil));
+            __m256 bottom = _mm256_add_ps(_mm256_mul_ps(Surrogate8(s01), one), _mm256_mul_ps(Surrogate8(s11), nil));
             __m256 sum = _mm256_add_ps(_mm256_mul_ps(top, one), _mm256_mul_ps(bottom, nil));
-            result = _mm256_blendv_ps(result, _mm256_mul_ps(sum, factor), _mm256_castsi256_ps(zero));
+            result = _mm256_blendv_ps(result, _mm256_mul_ps(sum, factor), _mm256_castsi256_ps(full));
         }
         _mm256_storeu_ps(t.dst[f] + k, result);
     }

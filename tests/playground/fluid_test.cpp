@@ -97,6 +97,10 @@ TEST(ColorFluid, SplatNearTheEdgeLeavesBordersAndReachesInterior) {
     EXPECT_GT(f.dyeRed[1 * W + 1], 0.0f);
     f.Splat(-5, 30, 0, 0, 1, 0, 0);  // centre outside the grid, 6 cells from column 1
     EXPECT_GT(f.dyeRed[30 * W + 1], 0.0f);
+    f.Splat(40, 62, 20, 20, 1, 1, 1);  // on the last interior row: row 63 stays 0
+    EXPECT_GT(f.dyeRed[62 * W + 40], 0.0f);
+    for (auto* field : {&f.velocityX, &f.velocityY, &f.dyeRed, &f.dyeGreen, &f.dyeBlue})
+        for (int j = 0; j < W; ++j) ASSERT_EQ((*field)[(H - 1) * W + j], 0.0f) << j;
     f.Step(0.03f);
     EXPECT_TRUE(BordersStill(f));
 }
