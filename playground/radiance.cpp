@@ -1,12 +1,16 @@
 // Radiance to pixels: the bright-pass bloom, the filmic tone curve with
-// exposure and square-root display encoding, and BGRA8 packing. The SSE2
+// exposure and square-root display encoding, and BGRA8 packing. The vector
 // paths evaluate exactly the scalar expressions, in the same order.
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "playground/color_fluid.h"
+#include "playground/fluid_kernels.h"
+
+#define RAVA_AVX2 __attribute__((target("avx2")))
 
 namespace rava {
 namespace {
@@ -17,32 +21,137 @@ constexpr int32_t N = ColorFluid::kCells;
 constexpr float kBloomThreshold = 0.8f;
 constexpr float kBloomStrength = 0.65f;
 constexpr float kBlueFloor = 0.006f;
-
-// Five taps two cells apart with weights 1 4 6 4 1, summed left to right.
-inline __m128 FiveTaps(__m128 a, __m128 b, __m128 c, __m128 d, __m128 e) {
-    __m128 s = _mm_add_ps(a, _mm_mul_ps(_mm_set1_ps(4.0f), b));
-    s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(6.0f), c));
-    s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(4.0f), d));
-    s = _mm_add_ps(s, e);
-    return _mm_mul_ps(s, _mm_set1_ps(0.0625f));
-}
+// Every product up to here maps to 0 (sqrt(0.22 x 1e-30) x 255 is far below
+// a half), and treating it as 0 keeps subnormals out of the division and the
+// square root, which are many times slower on them.
+constexpr float kDarkProduct = 1e-30f;
 
 // The curve up to the clamped display value y in [0, 1]. NaN and
 // non-positive products are 0; an infinite product (inf / inf) is the
 // curve's limit, which clamps to 1.
 inline float CurveScalar(float x) {
-    if (!(x > 0.0f)) x = 0.0f;
+    if (!(x > kDarkProduct)) x = 0.0f;
     float y = x * (2.51f * x + 0.03f) / (x * (2.43f * x + 0.59f) + 0.14f);
     if (!(y <= 1.0f)) y = 1.0f;
     if (y < 0.0f) y = 0.0f;
     return y;
 }
 
-inline __m128i ToneMap4(__m128 value, __m128 exposure) {
+// ---- Bloom ----
+
+inline float BrightPass(float v) {
+    v -= kBloomThreshold;
+    return v > 0.0f ? v : 0.0f;
+}
+
+// Rows with a cell above the threshold; the others contribute exactly 0.
+int32_t MarkLitRows(const float* channel, bool* lit) {
+    int32_t count = 0;
+    for (int32_t i = 0; i < H; ++i) {
+        const float* row = channel + i * W;
+        bool any = false;
+        for (int32_t j = 0; j < W; ++j) any |= row[j] > kBloomThreshold;
+        lit[i] = any;
+        count += any;
+    }
+    return count;
+}
+
+// Bright-passed row with four repeated edge cells on each side.
+void PadRow(const float* row, float* padded) {
+    for (int32_t j = 0; j < W; ++j) padded[j + 4] = BrightPass(row[j]);
+    for (int32_t e = 0; e < 4; ++e) {
+        padded[e] = padded[4];
+        padded[W + 4 + e] = padded[W + 3];
+    }
+}
+
+// Five taps with weights 1 4 6 4 1, summed left to right, then / 16.
+template <class V, class Mul, class Add, class Set>
+inline V FiveTaps(V a, V b, V c, V d, V e, Mul mul, Add add, Set set) {
+    V s = add(a, mul(set(4.0f), b));
+    s = add(s, mul(set(6.0f), c));
+    s = add(s, mul(set(4.0f), d));
+    s = add(s, e);
+    return mul(s, set(0.0625f));
+}
+
+inline float FiveTapsScalar(float a, float b, float c, float d, float e) {
+    return FiveTaps(
+        a, b, c, d, e, [](float x, float y) { return x * y; }, [](float x, float y) { return x + y; },
+        [](float x) { return x; });
+}
+
+inline __m128 FiveTapsSse2(__m128 a, __m128 b, __m128 c, __m128 d, __m128 e) {
+    return FiveTaps(a, b, c, d, e, _mm_mul_ps, _mm_add_ps, _mm_set1_ps);
+}
+
+RAVA_AVX2 inline __m256 FiveTapsAvx2(__m256 a, __m256 b, __m256 c, __m256 d, __m256 e) {
+    __m256 s = _mm256_add_ps(a, _mm256_mul_ps(_mm256_set1_ps(4.0f), b));
+    s = _mm256_add_ps(s, _mm256_mul_ps(_mm256_set1_ps(6.0f), c));
+    s = _mm256_add_ps(s, _mm256_mul_ps(_mm256_set1_ps(4.0f), d));
+    s = _mm256_add_ps(s, e);
+    return _mm256_mul_ps(s, _mm256_set1_ps(0.0625f));
+}
+
+// One row of a pass: out[j] = taps of src[j + 0, 2, 4, 6, 8] (horizontal, on
+// the padded row) or of five row pointers (vertical).
+void HorizontalRow(const float* padded, float* out, Simd simd);
+void VerticalRow(const float* const* rows, float* out, Simd simd);
+
+RAVA_AVX2 void HorizontalRowAvx2(const float* p, float* out) {
+    for (int32_t j = 0; j < W; j += 8)
+        _mm256_storeu_ps(out + j, FiveTapsAvx2(_mm256_loadu_ps(p + j), _mm256_loadu_ps(p + j + 2),
+                                               _mm256_loadu_ps(p + j + 4), _mm256_loadu_ps(p + j + 6),
+                                               _mm256_loadu_ps(p + j + 8)));
+}
+
+RAVA_AVX2 void VerticalRowAvx2(const float* const* r, float* out) {
+    for (int32_t j = 0; j < W; j += 8)
+        _mm256_storeu_ps(out + j, FiveTapsAvx2(_mm256_loadu_ps(r[0] + j), _mm256_loadu_ps(r[1] + j),
+                                               _mm256_loadu_ps(r[2] + j), _mm256_loadu_ps(r[3] + j),
+                                               _mm256_loadu_ps(r[4] + j)));
+}
+
+void HorizontalRow(const float* p, float* out, Simd simd) {
+    switch (simd) {
+    case Simd::kAvx2:
+        HorizontalRowAvx2(p, out);
+        return;
+    case Simd::kSse2:
+        for (int32_t j = 0; j < W; j += 4)
+            _mm_storeu_ps(out + j, FiveTapsSse2(_mm_loadu_ps(p + j), _mm_loadu_ps(p + j + 2), _mm_loadu_ps(p + j + 4),
+                                                _mm_loadu_ps(p + j + 6), _mm_loadu_ps(p + j + 8)));
+        return;
+    case Simd::kScalar:
+        for (int32_t j = 0; j < W; ++j) out[j] = FiveTapsScalar(p[j], p[j + 2], p[j + 4], p[j + 6], p[j + 8]);
+        return;
+    }
+}
+
+void VerticalRow(const float* const* r, float* out, Simd simd) {
+    switch (simd) {
+    case Simd::kAvx2:
+        VerticalRowAvx2(r, out);
+        return;
+    case Simd::kSse2:
+        for (int32_t j = 0; j < W; j += 4)
+            _mm_storeu_ps(out + j, FiveTapsSse2(_mm_loadu_ps(r[0] + j), _mm_loadu_ps(r[1] + j), _mm_loadu_ps(r[2] + j),
+                                                _mm_loadu_ps(r[3] + j), _mm_loadu_ps(r[4] + j)));
+        return;
+    case Simd::kScalar:
+        for (int32_t j = 0; j < W; ++j) out[j] = FiveTapsScalar(r[0][j], r[1][j], r[2][j], r[3][j], r[4][j]);
+        return;
+    }
+}
+
+// ---- Tone mapping and packing ----
+
+inline __m128i ToneMapSse2(__m128 value, __m128 exposure) {
     const __m128 zero = _mm_setzero_ps();
     const __m128 one = _mm_set1_ps(1.0f);
     __m128 x = _mm_mul_ps(value, exposure);
-    x = _mm_and_ps(x, _mm_cmpgt_ps(x, zero));
+    x = _mm_and_ps(x, _mm_cmpgt_ps(x, _mm_set1_ps(kDarkProduct)));
     __m128 num = _mm_mul_ps(x, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(2.51f), x), _mm_set1_ps(0.03f)));
     __m128 den = _mm_add_ps(_mm_mul_ps(x, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(2.43f), x), _mm_set1_ps(0.59f))),
                             _mm_set1_ps(0.14f));
@@ -59,6 +168,78 @@ inline __m128i ToneMap4(__m128 value, __m128 exposure) {
     return _mm_sub_epi32(t, up);  // up is -1 where rounding up
 }
 
+RAVA_AVX2 inline __m256i ToneMapAvx2(__m256 value, __m256 exposure) {
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 one = _mm256_set1_ps(1.0f);
+    __m256 x = _mm256_mul_ps(value, exposure);
+    x = _mm256_and_ps(x, _mm256_cmp_ps(x, _mm256_set1_ps(kDarkProduct), _CMP_GT_OQ));
+    __m256 num = _mm256_mul_ps(x, _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(2.51f), x), _mm256_set1_ps(0.03f)));
+    __m256 den = _mm256_add_ps(
+        _mm256_mul_ps(x, _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(2.43f), x), _mm256_set1_ps(0.59f))),
+        _mm256_set1_ps(0.14f));
+    __m256 y = _mm256_div_ps(num, den);
+    y = _mm256_blendv_ps(one, y, _mm256_cmp_ps(y, one, _CMP_LE_OQ));  // NaN and above 1 give 1
+    y = _mm256_max_ps(y, zero);
+    __m256 r = _mm256_mul_ps(_mm256_sqrt_ps(y), _mm256_set1_ps(255.0f));
+    __m256i t = _mm256_cvttps_epi32(r);
+    __m256 frac = _mm256_sub_ps(r, _mm256_cvtepi32_ps(t));
+    return _mm256_sub_epi32(t, _mm256_castps_si256(_mm256_cmp_ps(frac, _mm256_set1_ps(0.5f), _CMP_GE_OQ)));
+}
+
+inline float Radiance(const PixelJob& job, int c, int32_t n) {
+    float v = job.blur[c] ? job.blur[c][n] * job.k + job.dye[c][n] : job.dye[c][n];
+    return c == 2 ? v + kBlueFloor : v;
+}
+
+inline uint32_t PixelScalar(const PixelJob& job, int32_t n) {
+    auto r8 = static_cast<uint32_t>(ToneMap(Radiance(job, 0, n), job.exposure));
+    auto g8 = static_cast<uint32_t>(ToneMap(Radiance(job, 1, n), job.exposure));
+    auto b8 = static_cast<uint32_t>(ToneMap(Radiance(job, 2, n), job.exposure));
+    return 0xFF000000u | r8 << 16 | g8 << 8 | b8;
+}
+
+// Radiance of one channel for a group of lanes: blur x k + dye (+ floor).
+template <class V, class Load, class Mul, class Add>
+inline V RadianceGroup(const PixelJob& job, int c, int32_t n, V k, V floor, Load load, Mul mul, Add add) {
+    V v = load(job.dye[c] + n);
+    if (job.blur[c]) v = add(mul(load(job.blur[c] + n), k), v);
+    return c == 2 ? add(v, floor) : v;
+}
+
+int32_t PackSse2(const PixelJob& job) {
+    const __m128 k = _mm_set1_ps(job.k), e = _mm_set1_ps(job.exposure), floor = _mm_set1_ps(kBlueFloor);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    int32_t n = 0;
+    for (; n + 4 <= job.count; n += 4) {
+        auto channel = [&](int c) {
+            return ToneMapSse2(RadianceGroup(job, c, n, k, floor, _mm_loadu_ps, _mm_mul_ps, _mm_add_ps), e);
+        };
+        __m128i px = _mm_or_si128(alpha, _mm_slli_epi32(channel(0), 16));
+        px = _mm_or_si128(px, _mm_slli_epi32(channel(1), 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(job.out + n), _mm_or_si128(px, channel(2)));
+    }
+    return n;
+}
+
+RAVA_AVX2 inline __m256 RadianceAvx2(const PixelJob& job, int c, int32_t n) {
+    __m256 v = _mm256_loadu_ps(job.dye[c] + n);
+    if (job.blur[c]) v = _mm256_add_ps(_mm256_mul_ps(_mm256_loadu_ps(job.blur[c] + n), _mm256_set1_ps(job.k)), v);
+    return c == 2 ? _mm256_add_ps(v, _mm256_set1_ps(kBlueFloor)) : v;
+}
+
+RAVA_AVX2 int32_t PackAvx2(const PixelJob& job) {
+    const __m256 e = _mm256_set1_ps(job.exposure);
+    const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    int32_t n = 0;
+    for (; n + 8 <= job.count; n += 8) {
+        __m256i px = _mm256_or_si256(alpha, _mm256_slli_epi32(ToneMapAvx2(RadianceAvx2(job, 0, n), e), 16));
+        px = _mm256_or_si256(px, _mm256_slli_epi32(ToneMapAvx2(RadianceAvx2(job, 1, n), e), 8));
+        px = _mm256_or_si256(px, ToneMapAvx2(RadianceAvx2(job, 2, n), e));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(job.out + n), px);
+    }
+    return n;
+}
+
 }  // namespace
 
 int32_t ToneMap(float value, float exposure) {
@@ -66,82 +247,96 @@ int32_t ToneMap(float value, float exposure) {
     return static_cast<int32_t>(std::lround(std::sqrt(y) * 255.0f));
 }
 
+void BloomChannel(const float* channel, float* h, float* out, Simd simd) {
+    bool lit[H];
+    if (MarkLitRows(channel, lit) == 0) {
+        std::fill(out, out + N, 0.0f);
+        return;
+    }
+    alignas(32) float padded[W + 8];
+    for (int32_t i = 0; i < H; ++i) {
+        if (!lit[i]) {
+            std::fill(h + i * W, h + i * W + W, 0.0f);
+            continue;
+        }
+        PadRow(channel + i * W, padded);
+        HorizontalRow(padded, h + i * W, simd);
+    }
+    for (int32_t i = 0; i < H; ++i) {
+        const float* rows[5];
+        bool any = false;
+        for (int32_t t = 0; t < 5; ++t) {
+            int32_t row = std::clamp(i - 4 + 2 * t, 0, H - 1);
+            rows[t] = h + row * W;
+            any |= lit[row];
+        }
+        // Five zero rows sum to +0 in every cell.
+        if (any) {
+            VerticalRow(rows, out + i * W, simd);
+        } else {
+            std::fill(out + i * W, out + i * W + W, 0.0f);
+        }
+    }
+}
+
+void PackPixels(const PixelJob& job, Simd simd) {
+    int32_t n = 0;
+    if (simd == Simd::kAvx2) n = PackAvx2(job);
+    if (simd == Simd::kSse2) n = PackSse2(job);
+    for (; n < job.count; ++n) job.out[n] = PixelScalar(job, n);
+}
+
 std::vector<float> ColorFluid::Bloom(const std::vector<float>& channel) {
+    std::vector<float> h(N), out(N);
     if (channel.size() < static_cast<size_t>(N)) {
         // A caller's array shorter than the grid: its missing cells read as 0.
         std::vector<float> full(channel);
         full.resize(N, 0.0f);
-        return ColorFluid::Bloom(full);
-    }
-    std::vector<float> h(N), out(N);
-    // Bright-passed row with four repeated edge cells on each side.
-    alignas(16) float padded[W + 8];
-    for (int32_t i = 0; i < H; ++i) {
-        const float* row = channel.data() + i * W;
-        for (int32_t j = 0; j < W; ++j) {
-            float v = row[j] - kBloomThreshold;
-            padded[j + 4] = v > 0.0f ? v : 0.0f;
-        }
-        for (int32_t e = 0; e < 4; ++e) {
-            padded[e] = padded[4];
-            padded[W + 4 + e] = padded[W + 3];
-        }
-        for (int32_t j = 0; j < W; j += 4) {
-            __m128 s = FiveTaps(_mm_loadu_ps(padded + j), _mm_loadu_ps(padded + j + 2), _mm_loadu_ps(padded + j + 4),
-                                _mm_loadu_ps(padded + j + 6), _mm_loadu_ps(padded + j + 8));
-            _mm_storeu_ps(h.data() + i * W + j, s);
-        }
-    }
-    for (int32_t i = 0; i < H; ++i) {
-        const float* rows[5];
-        for (int32_t t = 0; t < 5; ++t) rows[t] = h.data() + std::clamp(i - 4 + 2 * t, 0, H - 1) * W;
-        for (int32_t j = 0; j < W; j += 4) {
-            __m128 s = FiveTaps(_mm_loadu_ps(rows[0] + j), _mm_loadu_ps(rows[1] + j), _mm_loadu_ps(rows[2] + j),
-                                _mm_loadu_ps(rows[3] + j), _mm_loadu_ps(rows[4] + j));
-            _mm_storeu_ps(out.data() + i * W + j, s);
-        }
+        BloomChannel(full.data(), h.data(), out.data(), WidestSimd());
+    } else {
+        BloomChannel(channel.data(), h.data(), out.data(), WidestSimd());
     }
     return out;
 }
 
 void ColorFluid::Render(PixelBuffer& pixels, float exposure, bool bloomOn) {
-    // The blurs only matter when bloom is on: with k = 0 they add exactly 0.
-    std::vector<float> bR, bG, bB;
-    if (bloomOn) {
-        bR = Bloom(dyeRed);
-        bG = Bloom(dyeGreen);
-        bB = Bloom(dyeBlue);
-        // An overriding Bloom may hand back fewer cells; the rest add nothing.
-        for (auto* blur : {&bR, &bG, &bB}) {
-            if (blur->size() < static_cast<size_t>(N)) blur->resize(N, 0.0f);
+    const std::vector<float>* dye[3] = {&dyeRed, &dyeGreen, &dyeBlue};
+    PixelJob job{};
+    // Dye arrays a caller shortened (the fields are public) read as 0 past
+    // their end; the copies keep every read inside an array.
+    std::vector<float> padded[3];
+    for (int c = 0; c < 3; ++c) {
+        if (dye[c]->size() >= static_cast<size_t>(N)) {
+            job.dye[c] = dye[c]->data();
+        } else {
+            padded[c] = *dye[c];
+            padded[c].resize(N, 0.0f);
+            job.dye[c] = padded[c].data();
         }
-    } else {
-        bR.assign(N, 0.0f);
-        bG.assign(N, 0.0f);
-        bB.assign(N, 0.0f);
     }
-    const float k = bloomOn ? kBloomStrength : 0.0f;
+    // The blurs only matter when bloom is on: with k = 0 they add exactly 0,
+    // and the tone curve maps -0 and +0 alike.
+    std::vector<float> blurs[3];
+    if (bloomOn && UsesOwnOperations()) {
+        float* out[3] = {scratchA.data(), scratchB.data(), scratchC.data()};
+        for (int c = 0; c < 3; ++c) {
+            BloomChannel(job.dye[c], scratchD.data(), out[c], WidestSimd());
+            job.blur[c] = out[c];
+        }
+    } else if (bloomOn) {
+        for (int c = 0; c < 3; ++c) {
+            blurs[c] = Bloom(*dye[c]);
+            // An overriding Bloom may hand back fewer cells; the rest add nothing.
+            if (blurs[c].size() < static_cast<size_t>(N)) blurs[c].resize(N, 0.0f);
+            job.blur[c] = blurs[c].data();
+        }
+    }
+    job.k = bloomOn ? kBloomStrength : 0.0f;
+    job.exposure = exposure;
+    job.out = pixels.data();
     // A buffer of another size is filled as far as both reach, never beyond.
-    const int32_t count = static_cast<int32_t>(std::min<size_t>(pixels.size(), N));
-    const __m128 kv = _mm_set1_ps(k), ev = _mm_set1_ps(exposure), floorv = _mm_set1_ps(kBlueFloor);
-    const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
-    int32_t n = 0;
-    for (; n + 4 <= count; n += 4) {
-        __m128 r = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(bR.data() + n), kv), _mm_loadu_ps(dyeRed.data() + n));
-        __m128 g = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(bG.data() + n), kv), _mm_loadu_ps(dyeGreen.data() + n));
-        __m128 b = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_loadu_ps(bB.data() + n), kv), _mm_loadu_ps(dyeBlue.data() + n)),
-                              floorv);
-        __m128i px = _mm_or_si128(alpha, _mm_slli_epi32(ToneMap4(r, ev), 16));
-        px = _mm_or_si128(px, _mm_slli_epi32(ToneMap4(g, ev), 8));
-        px = _mm_or_si128(px, ToneMap4(b, ev));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels.data() + n), px);
-    }
-    for (; n < count; ++n) {
-        uint32_t r8 = static_cast<uint32_t>(ToneMap(bR[n] * k + dyeRed[n], exposure));
-        uint32_t g8 = static_cast<uint32_t>(ToneMap(bG[n] * k + dyeGreen[n], exposure));
-        uint32_t b8 = static_cast<uint32_t>(ToneMap(bB[n] * k + dyeBlue[n] + kBlueFloor, exposure));
-        pixels[n] = 0xFF000000u | r8 << 16 | g8 << 8 | b8;
-    }
+    job.count = static_cast<int32_t>(std::min<size_t>(pixels.size(), N));
+    PackPixels(job, WidestSimd());
 }
 
 }  // namespace rava

@@ -61,6 +61,18 @@ TEST(Bloom, ShortArraysReadMissingCellsAsZero) {
     full[30 * W + 40] = cut[30 * W + 40] = 2.8f;
     EXPECT_EQ(f.Bloom(cut), f.Bloom(full));
     EXPECT_EQ(f.Bloom({}), std::vector<float>(N, 0.0f));
+    // Dye arrays a caller cut short render like full ones with zeros beyond.
+    ColorFluid whole, shortened;
+    for (ColorFluid* x : {&whole, &shortened}) x->dyeRed[30 * W + 40] = x->dyeBlue[2 * W + 3] = 2.8f;
+    shortened.dyeRed.resize(31 * W);
+    shortened.dyeGreen.clear();
+    shortened.dyeBlue.resize(2 * W + 4);
+    for (bool bloom : {true, false}) {
+        PixelBuffer expected(N), actual(N);
+        whole.Render(expected, 0.8f, bloom);
+        shortened.Render(actual, 0.8f, bloom);
+        EXPECT_EQ(actual, expected) << bloom;
+    }
     ShortBloom s;
     PixelBuffer px(N, 0);
     s.Render(px, 0.8f, true);
