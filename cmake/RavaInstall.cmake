@@ -17,7 +17,8 @@ set(rava_public_header_host host/host.h)
 
 set(rava_exported "")
 foreach(component ${rava_components})
-  if(TARGET rava_${component})
+  # The core alone is of no use to a client: it goes where the host goes.
+  if(TARGET rava_${component} AND (NOT component STREQUAL "host_core" OR TARGET rava_host))
     list(APPEND rava_exported ${component})
   endif()
 endforeach()
