@@ -9,6 +9,13 @@
 #include <span>
 #include <string_view>
 
+// NOTE: <windows.h> turns DrawText into DrawTextW. Included before this
+// header it would rename the function below, and a client that never sees
+// <windows.h> could not link against it.
+#ifdef DrawText
+#undef DrawText
+#endif
+
 namespace rava {
 
 // ---- Windows and frames -------------------------------------------------

@@ -9,6 +9,10 @@
 #include "host/host.h"
 #include "host/win32/canvas_gl.h"
 
+// NOTE: <windows.h> came in after host.h here; the library must define
+// rava::DrawText under its own name, not as DrawTextW.
+#undef DrawText
+
 namespace rava {
 
 namespace {
