@@ -67,23 +67,16 @@ void PadRow(const float* row, float* padded) {
 }
 
 // Five taps with weights 1 4 6 4 1, summed left to right, then / 16.
-template <class V, class Mul, class Add, class Set>
-inline V FiveTaps(V a, V b, V c, V d, V e, Mul mul, Add add, Set set) {
-    V s = add(a, mul(set(4.0f), b));
-    s = add(s, mul(set(6.0f), c));
-    s = add(s, mul(set(4.0f), d));
-    s = add(s, e);
-    return mul(s, set(0.0625f));
-}
-
 inline float FiveTapsScalar(float a, float b, float c, float d, float e) {
-    return FiveTaps(
-        a, b, c, d, e, [](float x, float y) { return x * y; }, [](float x, float y) { return x + y; },
-        [](float x) { return x; });
+    return (a + 4.0f * b + 6.0f * c + 4.0f * d + e) * 0.0625f;
 }
 
 inline __m128 FiveTapsSse2(__m128 a, __m128 b, __m128 c, __m128 d, __m128 e) {
-    return FiveTaps(a, b, c, d, e, _mm_mul_ps, _mm_add_ps, _mm_set1_ps);
+    __m128 s = _mm_add_ps(a, _mm_mul_ps(_mm_set1_ps(4.0f), b));
+    s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(6.0f), c));
+    s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(4.0f), d));
+    s = _mm_add_ps(s, e);
+    return _mm_mul_ps(s, _mm_set1_ps(0.0625f));
 }
 
 RAVA_AVX2 inline __m256 FiveTapsAvx2(__m256 a, __m256 b, __m256 c, __m256 d, __m256 e) {
@@ -199,24 +192,21 @@ inline uint32_t PixelScalar(const PixelJob& job, int32_t n) {
 }
 
 // Radiance of one channel for a group of lanes: blur x k + dye (+ floor).
-template <class V, class Load, class Mul, class Add>
-inline V RadianceGroup(const PixelJob& job, int c, int32_t n, V k, V floor, Load load, Mul mul, Add add) {
-    V v = load(job.dye[c] + n);
-    if (job.blur[c]) v = add(mul(load(job.blur[c] + n), k), v);
-    return c == 2 ? add(v, floor) : v;
+inline __m128 RadianceSse2(const PixelJob& job, int c, int32_t n) {
+    __m128 v = _mm_loadu_ps(job.dye[c] + n);
+    if (job.blur[c]) v = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(job.blur[c] + n), _mm_set1_ps(job.k)), v);
+    return c == 2 ? _mm_add_ps(v, _mm_set1_ps(kBlueFloor)) : v;
 }
 
 int32_t PackSse2(const PixelJob& job) {
-    const __m128 k = _mm_set1_ps(job.k), e = _mm_set1_ps(job.exposure), floor = _mm_set1_ps(kBlueFloor);
+    const __m128 e = _mm_set1_ps(job.exposure);
     const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
     int32_t n = 0;
     for (; n + 4 <= job.count; n += 4) {
-        auto channel = [&](int c) {
-            return ToneMapSse2(RadianceGroup(job, c, n, k, floor, _mm_loadu_ps, _mm_mul_ps, _mm_add_ps), e);
-        };
-        __m128i px = _mm_or_si128(alpha, _mm_slli_epi32(channel(0), 16));
-        px = _mm_or_si128(px, _mm_slli_epi32(channel(1), 8));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(job.out + n), _mm_or_si128(px, channel(2)));
+        __m128i px = _mm_or_si128(alpha, _mm_slli_epi32(ToneMapSse2(RadianceSse2(job, 0, n), e), 16));
+        px = _mm_or_si128(px, _mm_slli_epi32(ToneMapSse2(RadianceSse2(job, 1, n), e), 8));
+        px = _mm_or_si128(px, ToneMapSse2(RadianceSse2(job, 2, n), e));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(job.out + n), px);
     }
     return n;
 }
