@@ -1,10 +1,11 @@
 // host_hello: one canvas window with a rounded rectangle, styled text and a
 // small block of pixels, redrawn about 60 times a second until Escape is
 // pressed or the window is closed. Host failures print their message.
-#include <cstdint>
-#include <cstdio>
 #include <rava/host/host.h>
 #include <rava/runtime/runtime.h>
+
+#include <cstdint>
+#include <cstdio>
 #include <vector>
 
 namespace {

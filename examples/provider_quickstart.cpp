@@ -2,8 +2,9 @@
 // runs one text-input composition and a clipboard write and read, then prints
 // the host-event log and the diagnostics line. One refused call shows how a
 // client reads the reason: calls answer false and set lastResult.
-#include <cstdio>
 #include <rava/provider/native_ui_host_provider.h>
+
+#include <cstdio>
 #include <string>
 
 namespace {

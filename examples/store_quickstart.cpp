@@ -1,8 +1,9 @@
 // store_quickstart: binds one owner's fragment with a paint and an image in a
 // retained resource store, updates it, prints the diagnostics line, then shows
 // a refused update: its exact message, and a store that did not change.
-#include <cstdio>
 #include <rava/retained/retained_store.h>
+
+#include <cstdio>
 #include <string>
 
 namespace {

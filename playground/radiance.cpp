@@ -4,6 +4,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -25,6 +26,15 @@ constexpr float kBlueFloor = 0.006f;
 // a half), and treating it as 0 keeps subnormals out of the division and the
 // square root, which are many times slower on them.
 constexpr float kDarkProduct = 1e-30f;
+// With |exposure| <= 1e9, a radiance below 1e-30 gives such a product too;
+// clearing it first also keeps subnormal radiance out of the multiplication.
+constexpr float kDarkRadiance = 1e-30f;
+constexpr float kLargestPlainExposure = 1e9f;
+
+// The magnitude bits below which a radiance is cleared (0: none is).
+inline int32_t DarkRadianceBits(float exposure) {
+    return std::fabs(exposure) <= kLargestPlainExposure ? std::bit_cast<int32_t>(kDarkRadiance) : 0;
+}
 
 // The curve up to the clamped display value y in [0, 1]. NaN and
 // non-positive products are 0; an infinite product (inf / inf) is the
@@ -49,8 +59,10 @@ int32_t MarkLitRows(const float* channel, bool* lit) {
     int32_t count = 0;
     for (int32_t i = 0; i < H; ++i) {
         const float* row = channel + i * W;
-        bool any = false;
-        for (int32_t j = 0; j < W; ++j) any |= row[j] > kBloomThreshold;
+        __m128 above = _mm_setzero_ps();
+        for (int32_t j = 0; j < W; j += 4)
+            above = _mm_or_ps(above, _mm_cmpgt_ps(_mm_loadu_ps(row + j), _mm_set1_ps(kBloomThreshold)));
+        bool any = _mm_movemask_ps(above) != 0;
         lit[i] = any;
         count += any;
     }
@@ -67,23 +79,16 @@ void PadRow(const float* row, float* padded) {
 }
 
 // Five taps with weights 1 4 6 4 1, summed left to right, then / 16.
-template <class V, class Mul, class Add, class Set>
-inline V FiveTaps(V a, V b, V c, V d, V e, Mul mul, Add add, Set set) {
-    V s = add(a, mul(set(4.0f), b));
-    s = add(s, mul(set(6.0f), c));
-    s = add(s, mul(set(4.0f), d));
-    s = add(s, e);
-    return mul(s, set(0.0625f));
-}
-
 inline float FiveTapsScalar(float a, float b, float c, float d, float e) {
-    return FiveTaps(
-        a, b, c, d, e, [](float x, float y) { return x * y; }, [](float x, float y) { return x + y; },
-        [](float x) { return x; });
+    return (a + 4.0f * b + 6.0f * c + 4.0f * d + e) * 0.0625f;
 }
 
 inline __m128 FiveTapsSse2(__m128 a, __m128 b, __m128 c, __m128 d, __m128 e) {
-    return FiveTaps(a, b, c, d, e, _mm_mul_ps, _mm_add_ps, _mm_set1_ps);
+    __m128 s = _mm_add_ps(a, _mm_mul_ps(_mm_set1_ps(4.0f), b));
+    s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(6.0f), c));
+    s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(4.0f), d));
+    s = _mm_add_ps(s, e);
+    return _mm_mul_ps(s, _mm_set1_ps(0.0625f));
 }
 
 RAVA_AVX2 inline __m256 FiveTapsAvx2(__m256 a, __m256 b, __m256 c, __m256 d, __m256 e) {
@@ -147,9 +152,11 @@ void VerticalRow(const float* const* r, float* out, Simd simd) {
 
 // ---- Tone mapping and packing ----
 
-inline __m128i ToneMapSse2(__m128 value, __m128 exposure) {
+inline __m128i ToneMapSse2(__m128 value, __m128 exposure, __m128i darkBits) {
     const __m128 zero = _mm_setzero_ps();
     const __m128 one = _mm_set1_ps(1.0f);
+    __m128i magnitude = _mm_and_si128(_mm_castps_si128(value), _mm_set1_epi32(0x7FFFFFFF));
+    value = _mm_andnot_ps(_mm_castsi128_ps(_mm_cmplt_epi32(magnitude, darkBits)), value);
     __m128 x = _mm_mul_ps(value, exposure);
     x = _mm_and_ps(x, _mm_cmpgt_ps(x, _mm_set1_ps(kDarkProduct)));
     __m128 num = _mm_mul_ps(x, _mm_add_ps(_mm_mul_ps(_mm_set1_ps(2.51f), x), _mm_set1_ps(0.03f)));
@@ -168,9 +175,11 @@ inline __m128i ToneMapSse2(__m128 value, __m128 exposure) {
     return _mm_sub_epi32(t, up);  // up is -1 where rounding up
 }
 
-RAVA_AVX2 inline __m256i ToneMapAvx2(__m256 value, __m256 exposure) {
+RAVA_AVX2 inline __m256i ToneMapAvx2(__m256 value, __m256 exposure, __m256i darkBits) {
     const __m256 zero = _mm256_setzero_ps();
     const __m256 one = _mm256_set1_ps(1.0f);
+    __m256i magnitude = _mm256_and_si256(_mm256_castps_si256(value), _mm256_set1_epi32(0x7FFFFFFF));
+    value = _mm256_andnot_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(darkBits, magnitude)), value);
     __m256 x = _mm256_mul_ps(value, exposure);
     x = _mm256_and_ps(x, _mm256_cmp_ps(x, _mm256_set1_ps(kDarkProduct), _CMP_GT_OQ));
     __m256 num = _mm256_mul_ps(x, _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(2.51f), x), _mm256_set1_ps(0.03f)));
@@ -199,24 +208,22 @@ inline uint32_t PixelScalar(const PixelJob& job, int32_t n) {
 }
 
 // Radiance of one channel for a group of lanes: blur x k + dye (+ floor).
-template <class V, class Load, class Mul, class Add>
-inline V RadianceGroup(const PixelJob& job, int c, int32_t n, V k, V floor, Load load, Mul mul, Add add) {
-    V v = load(job.dye[c] + n);
-    if (job.blur[c]) v = add(mul(load(job.blur[c] + n), k), v);
-    return c == 2 ? add(v, floor) : v;
+inline __m128 RadianceSse2(const PixelJob& job, int c, int32_t n) {
+    __m128 v = _mm_loadu_ps(job.dye[c] + n);
+    if (job.blur[c]) v = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(job.blur[c] + n), _mm_set1_ps(job.k)), v);
+    return c == 2 ? _mm_add_ps(v, _mm_set1_ps(kBlueFloor)) : v;
 }
 
 int32_t PackSse2(const PixelJob& job) {
-    const __m128 k = _mm_set1_ps(job.k), e = _mm_set1_ps(job.exposure), floor = _mm_set1_ps(kBlueFloor);
+    const __m128 e = _mm_set1_ps(job.exposure);
+    const __m128i dark = _mm_set1_epi32(DarkRadianceBits(job.exposure));
     const __m128i alpha = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
     int32_t n = 0;
     for (; n + 4 <= job.count; n += 4) {
-        auto channel = [&](int c) {
-            return ToneMapSse2(RadianceGroup(job, c, n, k, floor, _mm_loadu_ps, _mm_mul_ps, _mm_add_ps), e);
-        };
-        __m128i px = _mm_or_si128(alpha, _mm_slli_epi32(channel(0), 16));
-        px = _mm_or_si128(px, _mm_slli_epi32(channel(1), 8));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(job.out + n), _mm_or_si128(px, channel(2)));
+        __m128i px = _mm_or_si128(alpha, _mm_slli_epi32(ToneMapSse2(RadianceSse2(job, 0, n), e, dark), 16));
+        px = _mm_or_si128(px, _mm_slli_epi32(ToneMapSse2(RadianceSse2(job, 1, n), e, dark), 8));
+        px = _mm_or_si128(px, ToneMapSse2(RadianceSse2(job, 2, n), e, dark));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(job.out + n), px);
     }
     return n;
 }
@@ -229,12 +236,13 @@ RAVA_AVX2 inline __m256 RadianceAvx2(const PixelJob& job, int c, int32_t n) {
 
 RAVA_AVX2 int32_t PackAvx2(const PixelJob& job) {
     const __m256 e = _mm256_set1_ps(job.exposure);
+    const __m256i dark = _mm256_set1_epi32(DarkRadianceBits(job.exposure));
     const __m256i alpha = _mm256_set1_epi32(static_cast<int32_t>(0xFF000000u));
     int32_t n = 0;
     for (; n + 8 <= job.count; n += 8) {
-        __m256i px = _mm256_or_si256(alpha, _mm256_slli_epi32(ToneMapAvx2(RadianceAvx2(job, 0, n), e), 16));
-        px = _mm256_or_si256(px, _mm256_slli_epi32(ToneMapAvx2(RadianceAvx2(job, 1, n), e), 8));
-        px = _mm256_or_si256(px, ToneMapAvx2(RadianceAvx2(job, 2, n), e));
+        __m256i px = _mm256_or_si256(alpha, _mm256_slli_epi32(ToneMapAvx2(RadianceAvx2(job, 0, n), e, dark), 16));
+        px = _mm256_or_si256(px, _mm256_slli_epi32(ToneMapAvx2(RadianceAvx2(job, 1, n), e, dark), 8));
+        px = _mm256_or_si256(px, ToneMapAvx2(RadianceAvx2(job, 2, n), e, dark));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(job.out + n), px);
     }
     return n;

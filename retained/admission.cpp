@@ -168,43 +168,56 @@ bool RetainedResourceStore::AdmitTransform(AdmissionPlan& plan, StagingSet& stag
     return AdmitValidated(plan, plan.pendingTransforms, transform, std::move(message));
 }
 
-void RetainedResourceStore::CommitPaints(const RenderPaint& paint) {
-    if (!IsOpen()) return;
+bool RetainedResourceStore::AppendPaintRow(const RenderPaint& paint) {
+    if (IsClosed()) return false;
     int32_t row = paints_.Size();
     paints_.Append(paint);
-    PutKey(IdentityKey("paint", paint.id, 0), row);
+    IndexPut(IdentityKey("paint", paint.id, 0), row);
+    return true;
 }
 
-void RetainedResourceStore::CommitImages(const RenderImage& image) {
-    if (!IsOpen()) return;
+bool RetainedResourceStore::AppendImageRow(const RenderImage& image) {
+    if (IsClosed()) return false;
     int32_t row = images_.Size();
     images_.Append(image);
-    PutKey(IdentityKey("image-generation", image.id, image.generation), row);
+    IndexPut(IdentityKey("image-generation", image.id, image.generation), row);
     // Overwrites the previous row of the id: the latest key follows commits.
-    PutKey(IdentityKey("image-latest", image.id, 0), row);
+    IndexPut(IdentityKey("image-latest", image.id, 0), row);
     AddCounter(payloadBytes_, image.sizeBytes);
+    return true;
 }
 
-void RetainedResourceStore::CommitGlyphs(const RenderGlyphAlpha& glyph) {
-    if (!IsOpen()) return;
+bool RetainedResourceStore::AppendGlyphRow(const RenderGlyphAlpha& glyph) {
+    if (IsClosed()) return false;
     int32_t row = glyphs_.Size();
     glyphs_.Append(glyph);
-    PutKey(IdentityKey("glyph", glyph.id, 0), row);
+    IndexPut(IdentityKey("glyph", glyph.id, 0), row);
     AddCounter(payloadBytes_, glyph.sizeBytes);
+    return true;
 }
 
-void RetainedResourceStore::CommitClips(const RenderClip& clip) {
-    if (!IsOpen()) return;
+bool RetainedResourceStore::AppendClipRow(const RenderClip& clip) {
+    if (IsClosed()) return false;
     int32_t row = clips_.Size();
     clips_.Append(clip);
-    PutKey(IdentityKey("clip", clip.id, 0), row);
+    IndexPut(IdentityKey("clip", clip.id, 0), row);
+    return true;
 }
 
-void RetainedResourceStore::CommitTransforms(const RenderTransform& transform) {
-    if (!IsOpen()) return;
+bool RetainedResourceStore::AppendTransformRow(const RenderTransform& transform) {
+    if (IsClosed()) return false;
     int32_t row = transforms_.Size();
     transforms_.Append(transform);
-    PutKey(IdentityKey("transform", transform.id, 0), row);
+    IndexPut(IdentityKey("transform", transform.id, 0), row);
+    return true;
+}
+
+void RetainedResourceStore::CommitPaints(const RenderPaint& paint) { StepRevisionIf(AppendPaintRow(paint)); }
+void RetainedResourceStore::CommitImages(const RenderImage& image) { StepRevisionIf(AppendImageRow(image)); }
+void RetainedResourceStore::CommitGlyphs(const RenderGlyphAlpha& glyph) { StepRevisionIf(AppendGlyphRow(glyph)); }
+void RetainedResourceStore::CommitClips(const RenderClip& clip) { StepRevisionIf(AppendClipRow(clip)); }
+void RetainedResourceStore::CommitTransforms(const RenderTransform& transform) {
+    StepRevisionIf(AppendTransformRow(transform));
 }
 
 }  // namespace rava

@@ -161,7 +161,7 @@ OperationResult RetainedResourceStore::CommitPreparedCandidateBatch(const std::s
     int64_t validations = 0, explicitComparisons = 0, payloadComparisons = 0, indexProbes = 0;
     for (int32_t i = 0; i < batch->ItemCount(); ++i) {
         AdmissionPlan plan = batch->ItemPlan(i, fragments[i], deltas[i]);
-        ApplyPlan(plan, false);
+        WritePlan(plan, false);
         validations += plan.validations;
         explicitComparisons += plan.explicitComparisons;
         payloadComparisons += plan.payloadComparisons;

@@ -57,19 +57,37 @@ int32_t RetainedResourceStore::ResolveTransform(AdmissionPlan& plan, StagingSet&
     return pending < 0 ? -1 : PendingPosition(transforms_.Size(), staging.transforms.size(), pending);
 }
 
+// An optional glyph is looked up like a required one but counts no probe:
+// a present mask keeps its reference, an absent one is simply -1.
+int32_t RetainedResourceStore::FindOptionalGlyph(AdmissionPlan& plan, const StagingSet& staging,
+                                                 std::string_view id) const {
+    const std::string key = IdentityKey("glyph", id, 0);
+    int32_t found = staging.identityMap.Find(key, nullptr);
+    if (found < 0) found = index_.Find(key, nullptr);
+    if (found >= 0) return found;
+    int32_t pending = plan.PendingGlyphIndex(id);
+    return pending < 0 ? -1 : PendingPosition(glyphs_.Size(), staging.glyphs.size(), pending);
+}
+
 AdmissionPlan RetainedResourceStore::PrepareDelta(const RenderFragment& fragment, const ResourceDelta& delta,
                                                   int32_t expectedRevision, bool binding) const {
     StagingSet staging(1);
     return BuildPlan(fragment, delta, expectedRevision, binding, staging);
 }
 
-std::string RetainedResourceStore::CheckOwner(const RenderFragment& f, int32_t ownerRow, bool binding) const {
+std::string RetainedResourceStore::CheckOwner(const RenderFragment& f, const SequenceSpan& span, int32_t ownerRow,
+                                              bool binding) const {
+    // A repeated sequence would let one command's key hide another's.
+    const auto repeats = [&] {
+        return Format("retained resource owner {0} repeats command sequence {1}", {f.id, span.repeated});
+    };
     if (binding) {
         if (ownerRow >= 0) return Format("retained resource owner {0} is already bound", {f.id});
-        int32_t first = f.commands.front().sequence;
-        int32_t last = f.commands.back().sequence;
+        if (span.repeats) return repeats();
+        // Ranges span the smallest to the largest sequence, so disjoint
+        // ranges keep every owner's command keys apart whatever the order.
         for (int32_t o = 0; o < owners_.Size(); ++o) {
-            if (owners_.rangeLast[o] >= first && last >= owners_.rangeFirst[o]) {
+            if (owners_.rangeLast[o] >= span.low && span.high >= owners_.rangeFirst[o]) {
                 return Format("retained resource owner {0} command range overlaps {1}", {f.id, owners_.ownerIds[o]});
             }
         }
@@ -78,6 +96,7 @@ std::string RetainedResourceStore::CheckOwner(const RenderFragment& f, int32_t o
     // A binding key that names no owner row (only hand-put keys can) counts
     // as no binding.
     if (!owners_.Has(ownerRow)) return Format("retained resource owner {0} requires an initial binding", {f.id});
+    if (span.repeats) return repeats();
     if (owners_.ownerGenerations[ownerRow] >= f.generation) {
         return Format("retained resource owner {0} requires a newer fragment generation", {f.id});
     }
@@ -131,7 +150,9 @@ std::string RetainedResourceStore::ResolveReferences(const RenderFragment& f, Ad
                               {f.id, c.resourceId, c.imageGeneration});
             }
         }
-        if (c.kind == "glyphAlpha" && !c.glyphOptional) {
+        if (c.kind == "glyphAlpha" && c.glyphOptional) {
+            glyph = FindOptionalGlyph(plan, staging, c.resourceId);
+        } else if (c.kind == "glyphAlpha") {
             glyph = ResolveGlyph(plan, staging, c.resourceId);
             if (glyph < 0) return Format("retained resource owner {0} references missing glyph {1}", {f.id, c.resourceId});
         }
@@ -172,7 +193,8 @@ AdmissionPlan RetainedResourceStore::BuildPlan(const RenderFragment& f, const Re
     if (!message.empty()) return refuse(message);
 
     int32_t ownerRow = FindOwnerCounted(plan, f.id);
-    message = CheckOwner(f, ownerRow, binding);
+    const SequenceSpan span = SpanOf(f.commands);
+    message = CheckOwner(f, span, ownerRow, binding);
     if (!message.empty()) return refuse(message);
     // Checked before any record is validated: oversized deltas cost nothing.
     if (DeltaEntryCount(delta) > kMaxDeltaEntries) return refuse("retained resource delta exceeds 65536 entries");
@@ -193,8 +215,8 @@ AdmissionPlan RetainedResourceStore::BuildPlan(const RenderFragment& f, const Re
         if (!AdmitTransform(plan, staging, r)) return plan;
     }
 
-    plan.rangeFirst = f.commands.front().sequence;
-    plan.rangeLast = f.commands.back().sequence;
+    plan.rangeFirst = span.low;
+    plan.rangeLast = span.high;
     message = CheckLimits(f, ownerRow, binding, plan, staging);
     if (!message.empty()) return refuse(message);
     message = ResolveReferences(f, plan, staging);
@@ -205,9 +227,9 @@ AdmissionPlan RetainedResourceStore::BuildPlan(const RenderFragment& f, const Re
     return plan;
 }
 
-void RetainedResourceStore::AppendCommandRow(int32_t ownerRow, const RenderCommand& c, int32_t paintRef,
-                                             int32_t imageRef, int32_t glyphRef, int32_t clipRef,
-                                             int32_t transformRef) {
+bool RetainedResourceStore::AppendCommand(int32_t ownerRow, const RenderCommand& c, int32_t paintRef, int32_t imageRef,
+                                          int32_t glyphRef, int32_t clipRef, int32_t transformRef) {
+    if (IsClosed()) return false;
     commands_.commandSequences.push_back(c.sequence);
     commands_.commandOwners.push_back(ownerRow);
     commands_.commandSignatures.push_back(CommandSignature(c));
@@ -219,11 +241,12 @@ void RetainedResourceStore::AppendCommandRow(int32_t ownerRow, const RenderComma
     commands_.glyphRefs.push_back(glyphRef);
     commands_.clipRefs.push_back(clipRef);
     commands_.transformRefs.push_back(transformRef);
+    return true;
 }
 
-void RetainedResourceStore::ReplaceCommandRow(int32_t p, const RenderCommand& c, int32_t paintRef, int32_t imageRef,
-                                              int32_t glyphRef, int32_t clipRef, int32_t transformRef) {
-    if (!commands_.Has(p)) return;
+bool RetainedResourceStore::ReplaceCommand(int32_t p, const RenderCommand& c, int32_t paintRef, int32_t imageRef,
+                                           int32_t glyphRef, int32_t clipRef, int32_t transformRef) {
+    if (!commands_.Has(p)) return false;
     commands_.commandSequences[p] = c.sequence;
     commands_.commandSignatures[p] = CommandSignature(c);
     commands_.commandKinds[p] = c.kind;
@@ -234,21 +257,35 @@ void RetainedResourceStore::ReplaceCommandRow(int32_t p, const RenderCommand& c,
     commands_.glyphRefs[p] = glyphRef;
     commands_.clipRefs[p] = clipRef;
     commands_.transformRefs[p] = transformRef;
+    return true;
 }
 
-void RetainedResourceStore::ApplyPlan(const AdmissionPlan& plan, bool binding) {
-    if (!IsOpen()) return;
-    for (const RenderPaint& r : plan.pendingPaints) CommitPaints(r);
-    for (const RenderImage& r : plan.pendingImages) CommitImages(r);
-    for (const RenderGlyphAlpha& r : plan.pendingGlyphs) CommitGlyphs(r);
-    for (const RenderClip& r : plan.pendingClips) CommitClips(r);
-    for (const RenderTransform& r : plan.pendingTransforms) CommitTransforms(r);
+void RetainedResourceStore::AppendCommandRow(int32_t ownerRow, const RenderCommand& command, int32_t paintRef,
+                                             int32_t imageRef, int32_t glyphRef, int32_t clipRef,
+                                             int32_t transformRef) {
+    StepRevisionIf(AppendCommand(ownerRow, command, paintRef, imageRef, glyphRef, clipRef, transformRef));
+}
+
+void RetainedResourceStore::ReplaceCommandRow(int32_t position, const RenderCommand& command, int32_t paintRef,
+                                              int32_t imageRef, int32_t glyphRef, int32_t clipRef,
+                                              int32_t transformRef) {
+    StepRevisionIf(ReplaceCommand(position, command, paintRef, imageRef, glyphRef, clipRef, transformRef));
+}
+
+bool RetainedResourceStore::WritePlan(const AdmissionPlan& plan, bool binding) {
+    if (!plan.accepted || IsClosed()) return false;
+    bool wrote = false;
+    for (const RenderPaint& r : plan.pendingPaints) wrote |= AppendPaintRow(r);
+    for (const RenderImage& r : plan.pendingImages) wrote |= AppendImageRow(r);
+    for (const RenderGlyphAlpha& r : plan.pendingGlyphs) wrote |= AppendGlyphRow(r);
+    for (const RenderClip& r : plan.pendingClips) wrote |= AppendClipRow(r);
+    for (const RenderTransform& r : plan.pendingTransforms) wrote |= AppendTransformRow(r);
 
     const int32_t count = SaturateToInt32(static_cast<int64_t>(plan.commands.size()));
     if (binding) {
         const int32_t r = owners_.Size();
         owners_.ownerIds.push_back(plan.ownerId);
-        PutKey(IdentityKey("binding", plan.ownerId, 0), r);
+        IndexPut(IdentityKey("binding", plan.ownerId, 0), r);
         owners_.ownerGenerations.push_back(plan.generation);
         owners_.rangeFirst.push_back(plan.rangeFirst);
         owners_.rangeLast.push_back(plan.rangeLast);
@@ -257,24 +294,29 @@ void RetainedResourceStore::ApplyPlan(const AdmissionPlan& plan, bool binding) {
         for (size_t i = 0; i < plan.commands.size(); ++i) {
             const RenderCommand& c = plan.commands[i];
             int32_t position = commands_.Size();
-            AppendCommandRow(r, c, RefAt(plan.paintRefs, i), RefAt(plan.imageRefs, i), RefAt(plan.glyphRefs, i),
-                             RefAt(plan.clipRefs, i), RefAt(plan.transformRefs, i));
-            PutKey(IdentityKey("command-sequence", "", c.sequence), position);
+            AppendCommand(r, c, RefAt(plan.paintRefs, i), RefAt(plan.imageRefs, i), RefAt(plan.glyphRefs, i),
+                          RefAt(plan.clipRefs, i), RefAt(plan.transformRefs, i));
+            IndexPut(IdentityKey("command-sequence", "", c.sequence), position);
         }
         AddCounter(commandCount_, count);
-        return;
+        return true;
     }
     const int32_t r = FindOwner(plan.ownerId);
     // Only a plan that keeps the owner's exact range rewrites its rows.
-    if (!owners_.Has(r) || owners_.ownerCommandCounts[r] != count) return;
+    if (!owners_.Has(r) || owners_.ownerCommandCounts[r] != count) return wrote;
     owners_.ownerGenerations[r] = plan.generation;
     owners_.rangeFirst[r] = plan.rangeFirst;
     owners_.rangeLast[r] = plan.rangeLast;
     for (size_t i = 0; i < plan.commands.size(); ++i) {
-        ReplaceCommandRow(owners_.ownerStarts[r] + static_cast<int32_t>(i), plan.commands[i], RefAt(plan.paintRefs, i),
-                          RefAt(plan.imageRefs, i), RefAt(plan.glyphRefs, i), RefAt(plan.clipRefs, i),
-                          RefAt(plan.transformRefs, i));
+        ReplaceCommand(owners_.ownerStarts[r] + static_cast<int32_t>(i), plan.commands[i], RefAt(plan.paintRefs, i),
+                       RefAt(plan.imageRefs, i), RefAt(plan.glyphRefs, i), RefAt(plan.clipRefs, i),
+                       RefAt(plan.transformRefs, i));
     }
+    return true;
+}
+
+void RetainedResourceStore::ApplyPlan(const AdmissionPlan& plan, bool binding) {
+    StepRevisionIf(WritePlan(plan, binding));
 }
 
 void RetainedResourceStore::ApplyCounters(int64_t validations, int64_t explicitComparisons,
@@ -290,7 +332,7 @@ void RetainedResourceStore::ApplyCounters(int64_t validations, int64_t explicitC
 OperationResult RetainedResourceStore::CommitPlan(const AdmissionPlan& plan, bool binding) {
     if (!plan.accepted) return Rejected(plan.message);
     if (!IsOpen()) return Rejected("retained resource store is not open");
-    ApplyPlan(plan, binding);
+    WritePlan(plan, binding);
     ApplyCounters(plan.validations, plan.explicitComparisons, plan.payloadComparisons, plan.indexProbes);
     return {true, revision_, plan.validations, plan.explicitComparisons, plan.payloadComparisons, "ok"};
 }

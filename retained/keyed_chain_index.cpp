@@ -37,8 +37,8 @@ int32_t ChainedKeyIndex::Find(std::string_view key, int32_t* probes) const {
     return result;
 }
 
-void ChainedKeyIndex::Put(std::string_view key, int32_t value, int32_t* probes) {
-    if (bucketHeads_.empty()) return;
+bool ChainedKeyIndex::Put(std::string_view key, int32_t value, int32_t* probes) {
+    if (bucketHeads_.empty()) return false;
     uint64_t digest = KeyDigest(key);
     int32_t bucket = IdentityHash(key, bucketCount_);
     int64_t steps = 0;
@@ -47,13 +47,14 @@ void ChainedKeyIndex::Put(std::string_view key, int32_t value, int32_t* probes) 
         if (nodeLinks_[n].digest == digest && nodeKeys_[n] == key) {
             nodeLinks_[n].value = value;
             if (probes) AddCounter(*probes, steps);
-            return;
+            return true;
         }
     }
     if (probes) AddCounter(*probes, steps);
     nodeKeys_.emplace_back(key);
     nodeLinks_.push_back({digest, bucketHeads_[bucket], value});
     bucketHeads_[bucket] = static_cast<int32_t>(nodeKeys_.size() - 1);
+    return true;
 }
 
 void ChainedKeyIndex::Release() {

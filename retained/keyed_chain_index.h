@@ -18,8 +18,9 @@ public:
     // Value of the key or -1. Every chain node visited adds 1 to *probes
     // (saturating) when probes is given.
     int32_t Find(std::string_view key, int32_t* probes) const;
-    // Inserts or overwrites; visited nodes are counted as in Find.
-    void Put(std::string_view key, int32_t value, int32_t* probes);
+    // Inserts or overwrites; visited nodes are counted as in Find. False only
+    // for a released index, which is not written.
+    bool Put(std::string_view key, int32_t value, int32_t* probes);
     // Drops every node and bucket; the index then finds nothing and ignores
     // further puts (a closed store stays empty).
     void Release();

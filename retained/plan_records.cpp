@@ -2,6 +2,9 @@
 // bookkeeping. Nothing here touches a store.
 #include "retained/plan_records.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "retained/checked_counters.h"
 
 namespace rava {
@@ -10,6 +13,37 @@ int64_t DeltaEntryCount(const ResourceDelta& d) {
     return static_cast<int64_t>(d.paints.size()) + static_cast<int64_t>(d.images.size()) +
            static_cast<int64_t>(d.glyphs.size()) + static_cast<int64_t>(d.clips.size()) +
            static_cast<int64_t>(d.transforms.size());
+}
+
+SequenceSpan SpanOf(const std::vector<RenderCommand>& commands) {
+    SequenceSpan span;
+    if (commands.empty()) return span;
+    span.low = span.high = commands.front().sequence;
+    bool ascending = true;
+    for (size_t i = 1; i < commands.size(); ++i) {
+        int32_t s = commands[i].sequence;
+        ascending = ascending && s > commands[i - 1].sequence;
+        span.low = std::min(span.low, s);
+        span.high = std::max(span.high, s);
+    }
+    // Strictly rising sequences (what clients send) cannot repeat.
+    if (ascending) return span;
+    std::vector<std::pair<int32_t, size_t>> order;
+    order.reserve(commands.size());
+    for (size_t i = 0; i < commands.size(); ++i) order.emplace_back(commands[i].sequence, i);
+    std::sort(order.begin(), order.end());
+    // Within a run of equal sequences the second index is where it repeats.
+    size_t firstRepeat = commands.size();
+    for (size_t k = 1; k < order.size(); ++k) {
+        if (order[k].first == order[k - 1].first && (k < 2 || order[k - 2].first != order[k].first)) {
+            firstRepeat = std::min(firstRepeat, order[k].second);
+        }
+    }
+    if (firstRepeat < commands.size()) {
+        span.repeats = true;
+        span.repeated = commands[firstRepeat].sequence;
+    }
+    return span;
 }
 
 int32_t AdmissionPlan::PendingPaintIndex(std::string_view id) {

@@ -28,6 +28,16 @@ struct ResourceDelta {
 // Total length of the five lists, in 64 bits so hostile sizes cannot wrap.
 int64_t DeltaEntryCount(const ResourceDelta& delta);
 
+// The sequences of a fragment's commands: smallest, largest, and the first
+// sequence (in command order) that an earlier command already used.
+struct SequenceSpan {
+    int32_t low = 0;
+    int32_t high = 0;
+    bool repeats = false;
+    int32_t repeated = 0;
+};
+SequenceSpan SpanOf(const std::vector<RenderCommand>& commands);
+
 // First index of each key in an append-only list. Follows the list lazily
 // so records appended by anyone are found; rebuilt if the list shrank.
 class PendingKeyLookup {

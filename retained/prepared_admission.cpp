@@ -53,6 +53,7 @@ PreparedAdmission::PreparedAdmission(std::shared_ptr<StoreToken> token, const Ad
       rangeFirst_(plan.rangeFirst),
       rangeLast_(plan.rangeLast),
       fragmentSignature_(FragmentSignature(fragment)),
+      deltaSurface_(delta.surface),
       commandSignatures_(SignAll(fragment.commands, CommandSignature)),
       deltaPaintSignatures_(SignAll(delta.paints, PaintSignature)),
       deltaImageSignatures_(SignAll(delta.images, ImageSignature)),
@@ -72,6 +73,9 @@ PreparedAdmission::PreparedAdmission(std::shared_ptr<StoreToken> token, const Ad
 
 bool PreparedAdmission::InputsUnchanged(const RenderFragment& fragment, const ResourceDelta& delta) const {
     if (FragmentSignature(fragment) != fragmentSignature_) return false;
+    // The surface is part of the delta: a delta for another surface is
+    // another input, even though no record signature carries it.
+    if (delta.surface != deltaSurface_) return false;
     if (fragment.commands.size() != commandSignatures_.size() || delta.paints.size() != deltaPaintSignatures_.size() ||
         delta.images.size() != deltaImageSignatures_.size() || delta.glyphs.size() != deltaGlyphSignatures_.size() ||
         delta.clips.size() != deltaClipSignatures_.size() ||

@@ -33,8 +33,9 @@ public:
     bool BelongsTo(const std::shared_ptr<StoreToken>& token) const { return token && token.get() == token_.get(); }
     bool BindingFlag() const { return bindingFlag_; }
     void MarkConsumed() { consumed_ = true; }
-    // True only when the fragment, each command and each delta record sign
-    // exactly as when prepared, in the same places.
+    // True only when the delta's surface is the same and the fragment, each
+    // command and each delta record sign exactly as when prepared, in the
+    // same places.
     bool InputsUnchanged(const RenderFragment& fragment, const ResourceDelta& delta) const;
     // The prepared plan again, without running any admission rule: pending
     // records are re-picked from the delta by their kept signatures.
@@ -50,6 +51,7 @@ private:
     int32_t validations_, explicitComparisons_, payloadComparisons_, indexProbes_;
     int32_t rangeFirst_, rangeLast_;
     std::string fragmentSignature_;
+    std::string deltaSurface_;
     std::vector<std::string> commandSignatures_;
     std::vector<std::string> deltaPaintSignatures_, deltaImageSignatures_, deltaGlyphSignatures_,
         deltaClipSignatures_, deltaTransformSignatures_;

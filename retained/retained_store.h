@@ -81,8 +81,8 @@ public:
     int32_t FindKey(std::string_view key) const;
     int32_t FindOwnerCounted(AdmissionPlan& plan, std::string_view ownerId) const;
     int32_t FindKeyCounted(AdmissionPlan& plan, std::string_view key) const;
-    // Inserts or overwrites; chain steps go to IndexProbeCount. Only an open
-    // store is written (a closed one has released its index for good).
+    // Inserts or overwrites; chain steps go to IndexProbeCount. A closed
+    // store is not written (it has released its index for good).
     void PutKey(std::string_view key, int32_t value);
 
     // Lookups by identity: the staging set first, then the counted index.
@@ -126,8 +126,13 @@ public:
     bool AdmitClip(AdmissionPlan& plan, StagingSet& staging, const RenderClip& clip) const;
     bool AdmitTransform(AdmissionPlan& plan, StagingSet& staging, const RenderTransform& transform) const;
 
-    // Commit of one pending record: appends its row and puts its identity
-    // keys. Only an open store is written.
+    // Commit of one pending record: appends its row, puts its identity keys
+    // and adds an image's or glyph's sizeBytes to the payload total. A closed
+    // store is not written.
+    //
+    // These, PutKey, AppendCommandRow, ReplaceCommandRow and ApplyPlan are the
+    // public low-level writes: each call that writes anything raises the
+    // revision by 1, so every prepared object made before it is stale.
     void CommitPaints(const RenderPaint& paint);
     void CommitImages(const RenderImage& image);
     void CommitGlyphs(const RenderGlyphAlpha& glyph);
@@ -160,7 +165,8 @@ public:
     // Overwrites every column of the row but its owner; ignored outside the table.
     void ReplaceCommandRow(int32_t position, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
                            int32_t glyphRef, int32_t clipRef, int32_t transformRef);
-    // Writes an accepted plan; no checks beyond keeping memory safe.
+    // Writes an accepted plan; a plan that was not accepted writes nothing.
+    // No checks beyond keeping memory safe.
     void ApplyPlan(const AdmissionPlan& plan, bool binding);
     // Applies the plan, adds its counters, raises admissions and revision.
     // A plan that was not accepted, or a store that is not open, is refused.
@@ -197,10 +203,28 @@ public:
 
 private:
     bool IsOpen() const { return state_ == "open"; }
+    bool IsClosed() const { return state_ == "closed"; }
+    // The writes behind the public low-level operations, shared with the
+    // ordinary commits (which step the revision once per commit themselves).
+    // Each answers whether it wrote anything.
+    bool IndexPut(std::string_view key, int32_t value);
+    bool AppendPaintRow(const RenderPaint& paint);
+    bool AppendImageRow(const RenderImage& image);
+    bool AppendGlyphRow(const RenderGlyphAlpha& glyph);
+    bool AppendClipRow(const RenderClip& clip);
+    bool AppendTransformRow(const RenderTransform& transform);
+    bool AppendCommand(int32_t ownerRow, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
+                       int32_t glyphRef, int32_t clipRef, int32_t transformRef);
+    bool ReplaceCommand(int32_t position, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
+                        int32_t glyphRef, int32_t clipRef, int32_t transformRef);
+    bool WritePlan(const AdmissionPlan& plan, bool binding);
+    void StepRevisionIf(bool wrote);
+    int32_t FindOptionalGlyph(AdmissionPlan& plan, const StagingSet& staging, std::string_view id) const;
     int32_t OwnerColumnRef(const std::vector<int32_t>& column, int32_t ownerRow, int32_t commandIndex) const;
     int32_t FindResource(AdmissionPlan& plan, StagingSet& staging, const std::string& key) const;
     OperationResult Rejected(std::string message) const;
-    std::string CheckOwner(const RenderFragment& fragment, int32_t ownerRow, bool binding) const;
+    std::string CheckOwner(const RenderFragment& fragment, const SequenceSpan& span, int32_t ownerRow,
+                           bool binding) const;
     std::string CheckLimits(const RenderFragment& fragment, int32_t ownerRow, bool binding, const AdmissionPlan& plan,
                             const StagingSet& staging) const;
     std::string ResolveReferences(const RenderFragment& fragment, AdmissionPlan& plan, StagingSet& staging) const;

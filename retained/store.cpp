@@ -59,10 +59,16 @@ int32_t RetainedResourceStore::FindKeyCounted(AdmissionPlan& plan, std::string_v
     return index_.Find(key, &plan.indexProbes);
 }
 
-void RetainedResourceStore::PutKey(std::string_view key, int32_t value) {
-    if (!IsOpen()) return;
-    index_.Put(key, value, &indexProbes_);
+bool RetainedResourceStore::IndexPut(std::string_view key, int32_t value) {
+    if (IsClosed()) return false;
+    return index_.Put(key, value, &indexProbes_);
 }
+
+void RetainedResourceStore::StepRevisionIf(bool wrote) {
+    if (wrote) AddCounter(revision_, 1);
+}
+
+void RetainedResourceStore::PutKey(std::string_view key, int32_t value) { StepRevisionIf(IndexPut(key, value)); }
 
 int32_t RetainedResourceStore::OwnerGeneration(int32_t ownerRow) const {
     return ColumnAt(owners_.ownerGenerations, ownerRow);

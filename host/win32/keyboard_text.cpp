@@ -19,7 +19,6 @@ namespace rava {
 
 namespace {
 
-
 TextInputFields CommittedText(CanvasWindow& w) {
     return TextInputFields{w.text.committed, w.text.changeCounter, w.text.pendingHighSurrogate, kTextInputMaxBytes};
 }

@@ -36,9 +36,9 @@ TEST(EventStamp, SequenceSaturatesInsteadOfOverflowing) {
 }
 
 TEST(DpiScale, RoundsHalfUpAndSaturates) {
-    const std::pair<uint32_t, int32_t> cases[] = {{96, 100}, {120, 125}, {144, 150}, {192, 200},
-                                                  {97, 101}, {100, 104}, {132, 138}, {0, 0},
-                                                  {UINT32_MAX, INT32_MAX}};
+    const std::pair<uint32_t, int32_t> cases[] = {{96, 100},  {120, 125}, {144, 150},
+                                                  {192, 200}, {97, 101},  {100, 104},
+                                                  {132, 138}, {0, 0},     {UINT32_MAX, INT32_MAX}};
     for (const auto& [dpi, percent] : cases) EXPECT_EQ(DpiScalePercent(dpi), percent) << dpi;
 }
 

@@ -1,9 +1,10 @@
 // A client of the installed libraries: binds an owner in a store and
 // initialises a provider through the <rava/...> headers. Exits non-zero when
 // either does not behave, so a broken package fails the check.
-#include <cstdio>
 #include <rava/provider/native_ui_host_provider.h>
 #include <rava/retained/retained_store.h>
+
+#include <cstdio>
 
 int main() {
     rava::RetainedResourceStore store("consumer");

@@ -1,7 +1,8 @@
 // A client of an installed host: links rava::host with everything its
 // backend needs and asks it for a key code, which needs no display.
-#include <cstdio>
 #include <rava/host/host.h>
+
+#include <cstdio>
 
 int main() {
     const int escape = rava::VirtualKeyForName("ESCAPE");

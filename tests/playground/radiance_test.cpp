@@ -64,9 +64,11 @@ TEST(Bloom, ShortArraysReadMissingCellsAsZero) {
     // Dye arrays a caller cut short render like full ones with zeros beyond.
     ColorFluid whole, shortened;
     for (ColorFluid* x : {&whole, &shortened}) x->dyeRed[30 * W + 40] = x->dyeBlue[2 * W + 3] = 2.8f;
-    shortened.dyeRed.resize(31 * W);
-    shortened.dyeGreen.clear();
-    shortened.dyeBlue.resize(2 * W + 4);
+    // Fresh vectors, so that no spare capacity hides a read past the end.
+    auto prefix = [](const std::vector<float>& v, int n) { return std::vector<float>(v.begin(), v.begin() + n); };
+    shortened.dyeRed = prefix(whole.dyeRed, 31 * W);
+    shortened.dyeGreen = {};
+    shortened.dyeBlue = prefix(whole.dyeBlue, 2 * W + 4);
     for (bool bloom : {true, false}) {
         PixelBuffer expected(N), actual(N);
         whole.Render(expected, 0.8f, bloom);

@@ -2,6 +2,8 @@
 // generation rules, limits, reference resolution and the revision step.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "retained_test_support.h"
 
 namespace rava {
@@ -74,6 +76,105 @@ TEST_F(Owners, CommandRangesMayNotTouch) {
     EXPECT_TRUE(Bind(Fragment("c", 1, 31, 1)).accepted);
     // The first overlapping owner in binding order is named.
     RefuseBind(Fragment("d", 1, 0, 40), Delta(), "retained resource owner d command range overlaps a");
+}
+
+RenderFragment WithSequences(const std::string& id, std::initializer_list<int32_t> sequences, int32_t generation = 1) {
+    RenderFragment f = Fragment(id, generation, 0, 0);
+    for (int32_t s : sequences) f.commands.push_back(Command(id, s));
+    return f;
+}
+
+TEST_F(Owners, RangesRunFromSmallestToLargestSequenceAndNoSequenceRepeats) {
+    RenderFragment a = WithSequences("a", {10, 15, 20});
+    ASSERT_TRUE(Bind(a).accepted);
+    const std::string overlaps = "retained resource owner b command range overlaps a";
+    RefuseBind(WithSequences("b", {30, 15, 40}), Delta(), overlaps);
+    RefuseBind(WithSequences("b", {100, 12, 5}), Delta(), overlaps);
+    const std::string repeats = "retained resource owner c repeats command sequence 201";
+    const RenderFragment twice = WithSequences("c", {200, 201, 202, 201, 200});
+    RefuseBind(twice, Delta(), repeats);
+    EXPECT_EQ(store.PreflightBinding(twice, Delta(), 1).message, repeats);
+    EXPECT_EQ(store.PrepareBinding(twice, Delta(), 1)->Message(), repeats);
+    // Repeats are refused before any overlap, and in updates before the range check.
+    RefuseBind(WithSequences("c", {10, 10}), Delta(), "retained resource owner c repeats command sequence 10");
+    ASSERT_TRUE(Bind(WithSequences("d", {300, 299, 301})).accepted);
+    const std::string repeated = "retained resource owner d repeats command sequence 300";
+    RefuseUpdate(WithSequences("d", {300, 300, 301}, 2), Delta(), repeated);
+    EXPECT_EQ(store.PreflightUpdate(WithSequences("d", {300, 300, 301}, 2), Delta(), 2).message, repeated);
+    for (const RenderCommand& c : a.commands) EXPECT_EQ(store.CommandOwner(c), 0) << c.sequence;
+    EXPECT_EQ(store.FindCommand(Command("d", 299)), 4);
+}
+
+TEST_F(Owners, OptionalGlyphIsFoundWithoutCountingProbes) {
+    ResourceDelta stored = Delta();
+    stored.glyphs = {Glyph(GlyphId('1'))};
+    ASSERT_TRUE(store.BindOwner(Fragment("g", 1, 50, 1), stored, 0).accepted);
+    ResourceDelta pending = Delta();
+    pending.glyphs = {Glyph(GlyphId('2'))};
+    const struct {
+        char digit;
+        ResourceDelta delta;
+        int32_t ref;
+    } rows[] = {{'1', Delta(), 0}, {'2', pending, 1}, {'3', Delta(), -1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.digit);
+        RenderFragment optional = RowWith([&](RenderCommand& c) {
+            c.kind = "glyphAlpha";
+            c.resourceId = GlyphId(row.digit);
+            c.glyphOptional = true;
+        });
+        RenderFragment plain = optional;
+        plain.commands[0].kind = "rect";
+        AdmissionPlan plan = store.PrepareDelta(optional, row.delta, 1, true);
+        ASSERT_TRUE(plan.accepted) << plan.message;
+        EXPECT_EQ(plan.glyphRefs, std::vector<int32_t>{row.ref});
+        EXPECT_EQ(plan.indexProbes, store.PrepareDelta(plain, row.delta, 1, true).indexProbes);
+    }
+}
+
+// Low-level writes bypass plan building; each one that writes steps the
+// revision so a preparation made before it cannot commit stale positions.
+TEST(LowLevelWrites, EveryWritingCallMakesPreparedAdmissionsStale) {
+    const RenderFragment missingPaint = RowWith([](RenderCommand& c) { c.paintId = "missing"; });
+    const AdmissionPlan refused = RetainedResourceStore("main").PrepareDelta(missingPaint, Delta(), 0, true);
+    ASSERT_FALSE(refused.accepted);
+    AdmissionPlan handMade("ghost", 1);
+    handMade.accepted = true;
+    handMade.commands = {Command("ghost", 40)};
+    using Write = std::function<void(RetainedResourceStore&)>;
+    const std::vector<std::pair<Write, bool>> rows = {
+        {[](RetainedResourceStore& s) { s.CommitPaints(Paint("x")); }, true},
+        {[](RetainedResourceStore& s) { s.CommitImages(ReadyImage("x", 1)); }, true},
+        {[](RetainedResourceStore& s) { s.CommitGlyphs(Glyph(GlyphId())); }, true},
+        {[](RetainedResourceStore& s) { s.CommitClips(Clip("x")); }, true},
+        {[](RetainedResourceStore& s) { s.CommitTransforms(Transform("x")); }, true},
+        {[](RetainedResourceStore& s) { s.PutKey("k", 1); }, true},
+        {[](RetainedResourceStore& s) { s.AppendCommandRow(0, Command("row", 30), -1, -1, -1, -1, -1); }, true},
+        {[](RetainedResourceStore& s) { s.ReplaceCommandRow(0, Command("row", 0), 0, -1, -1, -1, -1); }, true},
+        {[&](RetainedResourceStore& s) { s.ApplyPlan(handMade, true); }, true},
+        {[](RetainedResourceStore& s) { s.ReplaceCommandRow(1, Command("row", 0), 0, -1, -1, -1, -1); }, false},
+        {[&](RetainedResourceStore& s) { s.ApplyPlan(refused, true); }, false},
+    };
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        RetainedResourceStore s("main");
+        RenderFragment first = RowWith([](RenderCommand& c) { c.paintId = "p"; });
+        ASSERT_TRUE(s.BindOwner(first, WithPaints({Paint("p")}), 0).accepted);
+        RenderFragment next = RowWith([](RenderCommand& c) { c.paintId = "q"; });
+        next.generation = 2;
+        const ResourceDelta delta = WithPaints({Paint("q")});
+        auto prepared = s.PrepareUpdate(next, delta, 1);
+        const StoreSnapshot before = Snapshot(s);
+        rows[i].first(s);
+        if (!rows[i].second) {
+            EXPECT_EQ(Snapshot(s), before);
+            EXPECT_TRUE(s.CommitPreparedUpdate(prepared, next, delta).accepted);
+            continue;
+        }
+        EXPECT_EQ(s.Revision(), 2);
+        ExpectRefused(s, [&] { return s.CommitPreparedUpdate(prepared, next, delta); },
+                      "retained resource prepared admission is stale: expected 1, current 2");
+    }
 }
 
 TEST_F(Owners, PreflightThenBindRaisesRevisionByOne) {
@@ -206,7 +307,7 @@ TEST_F(Owners, PayloadAtMost64MiBWithoutOverflow) {
     hostile.CommitImages(huge);
     hostile.CommitImages(LoadingImage("huge", 2));
     EXPECT_EQ(hostile.PayloadBytes(), INT32_MAX);
-    ExpectRefused(hostile, [&] { return hostile.BindOwner(Fragment("a"), d, 0); }, kStoreLimit);
+    ExpectRefused(hostile, [&] { return hostile.BindOwner(Fragment("a"), d, hostile.Revision()); }, kStoreLimit);
 }
 
 TEST_F(Owners, OwnerLimitRefusesBindingsNotUpdates) {
@@ -220,9 +321,9 @@ TEST_F(Owners, IndexNodeLimit) {
     for (int i = 0; i < 200704 - 3; ++i) store.PutKey("junk" + std::to_string(i), i);
     // Binding adds one owner key and one command key: exactly at the limit.
     ResourceDelta d = Delta();
-    EXPECT_TRUE(store.PreflightBinding(Fragment("a"), d, 0).accepted);
+    EXPECT_TRUE(store.PreflightBinding(Fragment("a"), d, store.Revision()).accepted);
     d.paints = {Paint("p")};
-    EXPECT_TRUE(store.PreflightBinding(Fragment("a"), d, 0).accepted);
+    EXPECT_TRUE(store.PreflightBinding(Fragment("a"), d, store.Revision()).accepted);
     d.images = {LoadingImage("im", 1)};  // two keys
     RefuseBind(Fragment("a"), d, "retained resource store exceeds 200704 index nodes");
 }

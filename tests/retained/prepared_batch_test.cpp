@@ -53,8 +53,9 @@ TEST_F(PreparedAdmissions, CommitsOnceWithThePlanCounters) {
 TEST_F(PreparedAdmissions, WrongKindStoreOrInputsAreRefusedUntilRestored) {
     auto prepared = store.PrepareBinding(fragment, delta, 0);
     const std::string changed = "retained resource prepared admission inputs were changed";
-    ResourceDelta otherPaint = delta, swapped = delta, extra = delta;
+    ResourceDelta otherPaint = delta, swapped = delta, extra = delta, otherSurface = delta;
     otherPaint.paints[0].opacity = 99;
+    otherSurface.surface = "other";
     std::swap(swapped.paints[0], swapped.paints[1]);
     extra.clips = {Clip("c")};
     RenderFragment otherCommand = fragment;
@@ -69,6 +70,7 @@ TEST_F(PreparedAdmissions, WrongKindStoreOrInputsAreRefusedUntilRestored) {
     RefuseBinding(prepared, fragment, swapped, changed);
     RefuseBinding(prepared, otherCommand, delta, changed);
     RefuseBinding(prepared, fragment, extra, changed);
+    RefuseBinding(prepared, fragment, otherSurface, changed);
     EXPECT_TRUE(prepared->BelongsTo(store.Token()));
     EXPECT_FALSE(prepared->BelongsTo(twin.Token()));
     EXPECT_FALSE(prepared->Consumed());
@@ -287,10 +289,12 @@ TEST_F(CandidateBatches, ReorderedChangedStaleAndForeignBatchesAreRefused) {
     ASSERT_TRUE(batch->Accepted());
     const std::string changed = "retained resource prepared candidate batch inputs were changed or reordered";
     const std::string foreign = "retained resource prepared candidate batch belongs to another store";
-    auto tweaked = deltas;
+    auto tweaked = deltas, elsewhere = deltas;
     tweaked[1].paints[0].red = 1;
+    elsewhere[0].surface = "other";
     RefuseCommit(batch, {fragments[1], fragments[0]}, {deltas[1], deltas[0]}, changed);
     RefuseCommit(batch, fragments, tweaked, changed);
+    RefuseCommit(batch, fragments, elsewhere, changed);
     RefuseCommit(batch, {fragments[0]}, {deltas[0]}, changed);
     RefuseCommit(nullptr, fragments, deltas, foreign);
     RetainedResourceStore twin("main");

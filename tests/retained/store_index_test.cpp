@@ -40,13 +40,14 @@ TEST(StoreConstruction, SurfaceMustBeOneThrough128BytesAndIsInsertedVerbatim) {
     EXPECT_EQ(RetainedResourceStore("a; state={1}").Diagnostics(), Line("a; state={1}", "open", 0, 0, 0));
     RetainedResourceStore empty("");
     EXPECT_EQ(empty.Diagnostics(), Line("", "invalid", 0, 0, 0));
-    // An invalid store accepts no writes, but closes.
+    // The low-level writes have no state condition: an invalid store takes
+    // them (each stepping the revision) and still closes.
     empty.CommitPaints(Paint("p"));
     empty.PutKey("k", 1);
-    EXPECT_EQ(empty.PaintCount(), 0);
-    EXPECT_EQ(empty.IndexNodeCount(), 0);
+    EXPECT_EQ(empty.PaintCount(), 1);
+    EXPECT_EQ(empty.IndexNodeCount(), 2);
     EXPECT_TRUE(empty.Close());
-    EXPECT_EQ(empty.Diagnostics(), Line("", "closed", 1, 0, 0));
+    EXPECT_EQ(empty.Diagnostics(), Line("", "closed", 3, 0, 0));
 }
 
 TEST(IdentityIndex, PutKeyOverwritesWithoutNewNode) {
@@ -135,22 +136,25 @@ TEST(DiagnosticsAndClose, ClosedStoreKeepsRevisionAndCounters) {
     s.PutKey("5:paint:1:p:0", 0);
     int32_t probes = s.IndexProbeCount();
     EXPECT_GE(probes, 1);
-    EXPECT_EQ(s.Diagnostics(), Line("main", "open", 0, 2, 16));
+    EXPECT_EQ(s.Diagnostics(), Line("main", "open", 3, 2, 16));
     EXPECT_TRUE(s.Close());
-    EXPECT_EQ(s.Diagnostics(), Line("main", "closed", 1, 0, 0));
+    EXPECT_EQ(s.Diagnostics(), Line("main", "closed", 4, 0, 0));
     EXPECT_TRUE(s.Close());
-    EXPECT_EQ(s.Revision(), 1);
-    EXPECT_EQ(s.Diagnostics(), Line("main", "closed", 1, 0, 0));
+    EXPECT_EQ(s.Revision(), 4);
+    EXPECT_EQ(s.Diagnostics(), Line("main", "closed", 4, 0, 0));
     EXPECT_EQ(s.IndexBucketCount(), 8192);
     EXPECT_EQ(s.IndexProbeCount(), probes);
     EXPECT_EQ(s.IndexNodeCount(), 0);
     EXPECT_EQ(s.FindKey("5:paint:1:p:0"), -1);
     EXPECT_EQ(s.PaintCount() + s.ImageCount(), 0);
-    // Closed is final: writes are ignored.
+    // Closed is final: writes are ignored and leave the revision alone.
     s.PutKey("x", 1);
     s.CommitPaints(Paint("q"));
+    s.AppendCommandRow(0, Command("o", 1), -1, -1, -1, -1, -1);
     EXPECT_EQ(s.FindKey("x"), -1);
     EXPECT_EQ(s.EntryCount(), 0);
+    EXPECT_EQ(s.CommandOwnerAt(0), -1);
+    EXPECT_EQ(s.Revision(), 4);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // Drives a RetainedResourceStore with operation sequences decoded from a
 // choice source (a seeded generator in the property test, fuzz bytes in the
 // fuzzer) and checks after every call: a refusal leaves everything readable
-// unchanged, an acceptance raises the revision by exactly one, and committed
-// commands are found again under their owner.
+// unchanged, an acceptance raises the revision by exactly one, and every
+// bound command row is found again under its owner.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -116,9 +117,13 @@ private:
         RenderFragment f = Fragment(id, generation, 0, 0);
         if (in_.Chance(20)) f.inkBounds.x = HostileInt();
         if (in_.Chance(20)) f.dependencyKey3.clear();
+        // Sequences never wrap; some fragments run them backwards or repeat
+        // one, which must neither overlap another owner nor hide a command.
+        const uint32_t order = in_.Next(16);
         for (int32_t i = 0; i < count; ++i) {
-            // Sequences rise and never wrap, so ranges mean what they say.
-            RenderCommand c = Command(id, static_cast<int32_t>(base + i));
+            int64_t sequence = order == 0 ? base + count - 1 - i : base + i;
+            if (order == 1 && i == count - 1) sequence = base;
+            RenderCommand c = Command(id, static_cast<int32_t>(sequence));
             if (in_.Chance(16)) c.owner = "stranger";
             switch (in_.Next(8)) {
                 case 0:
@@ -199,13 +204,32 @@ private:
         if (!(Snapshot(store_) == before)) Fail(std::string(what) + ": read-only operation changed the store");
     }
 
-    void CheckCommitted(const RenderFragment& f) {
-        int32_t owner = store_.FindOwner(f.id);
-        if (owner < 0) return Fail("committed owner not found: " + f.id);
-        if (store_.OwnerGeneration(owner) != f.generation) Fail("owner generation not stored: " + f.id);
-        for (const RenderCommand& c : f.commands) {
-            if (store_.CommandOwner(c) != owner) Fail("committed command not found under its owner: " + f.id);
+    // After every acceptance: each bound command row p answers FindCommand =
+    // p and CommandOwner = its owner, and the owners' rows cover the table.
+    void CheckCommandRows() {
+        const int32_t rows = store_.CommandCount();
+        std::vector<char> seen(static_cast<size_t>(rows), 0);
+        int32_t found = 0;
+        for (const auto& [id, f] : committed_) {
+            int32_t owner = store_.FindOwner(id);
+            if (owner < 0) return Fail("committed owner not found: " + id);
+            if (store_.OwnerGeneration(owner) != f.generation) Fail("owner generation not stored: " + id);
+            for (const RenderCommand& c : f.commands) {
+                int32_t p = store_.FindCommand(c);
+                if (p < 0 || p >= rows || seen[p] || store_.CommandOwnerAt(p) != owner ||
+                    store_.CommandOwner(c) != owner) {
+                    return Fail("bound command " + std::to_string(c.sequence) + " not found under its owner " + id);
+                }
+                seen[p] = 1;
+                ++found;
+            }
         }
+        if (found != rows) Fail("command rows without a committed command");
+    }
+
+    void Accepted(const std::vector<RenderFragment>& fragments) {
+        for (const RenderFragment& f : fragments) Remember(f);
+        CheckCommandRows();
     }
 
     void Remember(const RenderFragment& f) {
@@ -213,7 +237,7 @@ private:
             int owner = f.id[1] - '0';
             if (owner >= 0 && owner < kOwners) generations_[owner] = f.generation;
         }
-        CheckCommitted(f);
+        committed_[f.id] = f;
     }
 
     // ---- operations --------------------------------------------------------
@@ -225,7 +249,7 @@ private:
         StoreSnapshot before = Snapshot(store_);
         OperationResult r = store_.BindOwner(f, d, ExpectedRevision());
         CheckOutcome(before, r, "BindOwner");
-        if (r.accepted) Remember(f);
+        if (r.accepted) Accepted({f});
     }
 
     void Update() {
@@ -235,7 +259,7 @@ private:
         StoreSnapshot before = Snapshot(store_);
         OperationResult r = store_.UpdateOwner(f, d, ExpectedRevision());
         CheckOutcome(before, r, "UpdateOwner");
-        if (r.accepted) Remember(f);
+        if (r.accepted) Accepted({f});
     }
 
     void Preflight() {
@@ -255,7 +279,7 @@ private:
                 Fail("Preflight disagrees with the operation: " + r.message + " / " + real.message);
             }
             CheckOutcome(before, real, "after Preflight");
-            if (real.accepted) Remember(f);
+            if (real.accepted) Accepted({f});
         }
     }
 
@@ -294,7 +318,7 @@ private:
         CheckOutcome(before, r, "CommitPrepared");
         if (r.accepted) {
             if (!p.object->Consumed()) Fail("committed prepared admission not consumed");
-            Remember(f);
+            Accepted({f});
         }
     }
 
@@ -331,15 +355,14 @@ private:
         StoreSnapshot before = Snapshot(store_);
         OperationResult r = store_.CommitPreparedCandidateBatch(b.object, fragments, deltas);
         CheckOutcome(before, r, "CommitPreparedCandidateBatch");
-        if (r.accepted) {
-            for (const RenderFragment& f : fragments) Remember(f);
-        }
+        if (r.accepted) Accepted(fragments);
     }
 
     void Close() {
         StoreSnapshot before = Snapshot(store_);
         bool wasClosed = store_.State() == "closed";
         if (!store_.Close()) Fail("Close returned false");
+        committed_.clear();
         if (store_.Revision() != before.numbers[0] + (wasClosed ? 0 : 1)) Fail("Close moved the revision wrongly");
         if (store_.State() != "closed" || store_.EntryCount() != 0 || store_.IndexNodeCount() != 0) {
             Fail("Close left content behind");
@@ -351,6 +374,7 @@ private:
     RetainedResourceStore store_{"main"};
     RetainedResourceStore twin_{"main"};
     std::vector<int32_t> generations_;
+    std::map<std::string, RenderFragment> committed_;
     std::vector<Prepared> prepared_;
     std::vector<Batched> batches_;
 };
