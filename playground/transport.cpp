@@ -216,10 +216,38 @@ RAVA_AVX2 void GroupAvx2(const TransportJob& t, int32_t i, int32_t j) {
     __m256i x0 = _mm256_cvttps_epi32(x), y0 = _mm256_cvttps_epi32(y);
     __m256 fx = _mm256_sub_ps(x, _mm256_cvtepi32_ps(x0)), fy = _mm256_sub_ps(y, _mm256_cvtepi32_ps(y0));
     __m256 gx = _mm256_sub_ps(one, fx), gy = _mm256_sub_ps(one, fy);
+    const __m256 factor = _mm256_set1_ps(t.factor);
+    // Most cells move less than a cell per step: when every lane's top-left
+    // tap is its own cell or the one to the left / above, the four taps come
+    // from nine contiguous loads around the group and per-lane selects.
+    __m256i dx = _mm256_sub_epi32(x0, _mm256_add_epi32(_mm256_set1_epi32(j), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+    __m256i dy = _mm256_sub_epi32(y0, _mm256_set1_epi32(i));
+    const __m256i minusOne = _mm256_set1_epi32(-1);
+    __m256i offsets = _mm256_or_si256(_mm256_sub_epi32(dx, minusOne), _mm256_sub_epi32(dy, minusOne));
+    if (_mm256_testz_si256(offsets, _mm256_set1_epi32(~1))) {
+        __m256 left = _mm256_castsi256_ps(_mm256_cmpeq_epi32(dx, minusOne));
+        __m256 up = _mm256_castsi256_ps(_mm256_cmpeq_epi32(dy, minusOne));
+        for (int f = 0; f < t.fields; ++f) {
+            const float* c = t.src[f] + k;
+            __m256 l[3], r[3];  // per row above, at and below: the left and right tap
+            for (int row = 0; row < 3; ++row) {
+                const float* p = c + (row - 1) * W;
+                __m256 here = _mm256_loadu_ps(p);
+                l[row] = _mm256_blendv_ps(here, _mm256_loadu_ps(p - 1), left);
+                r[row] = _mm256_blendv_ps(_mm256_loadu_ps(p + 1), here, left);
+            }
+            __m256 s00 = _mm256_blendv_ps(l[1], l[0], up), s10 = _mm256_blendv_ps(r[1], r[0], up);
+            __m256 s01 = _mm256_blendv_ps(l[2], l[1], up), s11 = _mm256_blendv_ps(r[2], r[1], up);
+            __m256 top = _mm256_add_ps(_mm256_mul_ps(s00, gx), _mm256_mul_ps(s10, fx));
+            __m256 bottom = _mm256_add_ps(_mm256_mul_ps(s01, gx), _mm256_mul_ps(s11, fx));
+            __m256 v = _mm256_add_ps(_mm256_mul_ps(top, gy), _mm256_mul_ps(bottom, fy));
+            _mm256_storeu_ps(t.dst[f] + k, _mm256_mul_ps(v, factor));
+        }
+        return;
+    }
     __m256i base = _mm256_add_epi32(x0, _mm256_mullo_epi32(y0, _mm256_set1_epi32(W)));
     alignas(32) int32_t bases[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(bases), base);
-    const __m256 factor = _mm256_set1_ps(t.factor);
     for (int f = 0; f < t.fields; ++f) {
         __m256 s00, s10, s01, s11;
         GatherPairs8(t.src[f], bases, s00, s10);

@@ -133,6 +133,13 @@ void BM_LongRun(benchmark::State& state) {
         Pointer pointer;
         FieldCheck check;
         std::vector<double> work(static_cast<size_t>(frames));
+        // A fixed reference job (Step + Render of the field as it was at frame
+        // 10,000) timed every 50 frames: the load of a shared machine drifts,
+        // and dividing by the reference's median in the same window removes
+        // that drift from the comparison.
+        rava::ColorFluid reference, scratch;
+        rava::PixelBuffer referencePixels(rava::ColorFluid::kCells, 0u);
+        std::vector<double> referenceWork(static_cast<size_t>((frames + 49) / 50), 0.0);
         long residentAtWarmUp = 0, residentMax = 0;
         for (int n = 0; n < frames; ++n) {
             pointer.Move(canvas);
@@ -146,11 +153,22 @@ void BM_LongRun(benchmark::State& state) {
                 return;
             }
             check.Run(fluid);
+            if (n == 10000) reference = fluid;
+            if (n >= 10000 && n % 50 == 0) {
+                scratch = reference;
+                double r0 = ThreadMicroseconds();
+                scratch.Step(0.016f);
+                scratch.Render(referencePixels, 0.8f, true);
+                referenceWork[static_cast<size_t>(n / 50)] = ThreadMicroseconds() - r0;
+            }
             if (n == kWarmUp) residentAtWarmUp = ResidentBytes();
             if (n > kWarmUp && n % 1000 == 0) residentMax = std::max(residentMax, ResidentBytes());
         }
         double early = Median(std::vector<double>(work.begin() + 10000, work.begin() + 20000));
         double late = Median(std::vector<double>(work.end() - kTail, work.end()));
+        double earlyReference = Median(std::vector<double>(referenceWork.begin() + 10000 / 50, referenceWork.begin() + 20000 / 50));
+        double lateReference = Median(std::vector<double>(referenceWork.end() - kTail / 50, referenceWork.end()));
+        double normalised = (late / lateReference) / (early / earlyReference);
         state.counters["frames"] = frames;
         state.counters["nonFiniteValues"] = static_cast<double>(check.nonFinite);
         state.counters["dyeOutsideClamp"] = static_cast<double>(check.dyeOutside);
@@ -158,11 +176,15 @@ void BM_LongRun(benchmark::State& state) {
         state.counters["earlyMedianUs"] = early;
         state.counters["lateMedianUs"] = late;
         state.counters["lateOverEarly"] = late / early;
+        state.counters["referenceLateOverEarly"] = lateReference / earlyReference;
+        state.counters["lateOverEarlyNormalised"] = normalised;
         std::printf("frames %d: non-finite values %ld, dye outside [0, 12] %ld, resident growth after warm-up %.0f KiB "
                     "(limit 1024), median work per frame %.1f us at 10k-20k, %.1f us in the last 10k: %.3fx "
-                    "(target <= 1.1x), simulated time %.0f s, pixel checksum %llx\n",
+                    "(target <= 1.1x); the fixed reference job %.1f / %.1f us: %.3fx, so against it %.3fx; simulated time "
+                    "%.0f s, pixel checksum %llx\n",
                     frames, check.nonFinite, check.dyeOutside,
                     static_cast<double>(residentMax - residentAtWarmUp) / 1024.0, early, late, late / early,
+                    earlyReference, lateReference, lateReference / earlyReference, normalised,
                     static_cast<double>(loop.state.simTime), static_cast<unsigned long long>(canvas.pixelSum));
         if (check.nonFinite != 0 || check.dyeOutside != 0) state.SkipWithError("a field left its range");
     }

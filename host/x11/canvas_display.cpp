@@ -1,6 +1,6 @@
 // The process's display connection: opened on the first window, checked for
-// GLX 1.3, with the framebuffer config every window uses (double-buffered
-// RGBA8, an sRGB-capable one when the server offers it). X protocol errors
+// GLX 1.3; and the framebuffer config of each window (double-buffered RGBA8,
+// an sRGB-capable one when the server offers it). X protocol errors
 // are recorded, never fatal: a window destroyed behind our back must not end
 // the program.
 #include <GL/glx.h>
@@ -38,9 +38,17 @@ bool HasGlxExtension(Display* display, int screen, const char* name) {
     return false;
 }
 
-// The first config whose visual has the screen's default depth: a deeper
-// (ARGB) visual would make the window see-through under a compositor.
-GLXFBConfig ChooseConfig(Display* display, int screen, bool srgb, bool full) {
+int ConfigAttribute(Display* display, GLXFBConfig config, int name) {
+    int value = 0;
+    return glXGetFBConfigAttrib(display, config, name, &value) == Success ? value : 0;
+}
+
+// Among the double-buffered RGBA8 configs whose visual has the screen's
+// default depth (a deeper ARGB visual would make the window see-through
+// under a compositor), the one with the fewest depth and stencil bits:
+// nothing is drawn with them, and clearing a packed depth/stencil buffer is
+// a large share of a frame on a software rasteriser.
+GLXFBConfig ChooseConfig(Display* display, int screen, bool srgb) {
     int attributes[32];
     int n = 0;
     auto add = [&](int name, int value) {
@@ -55,28 +63,31 @@ GLXFBConfig ChooseConfig(Display* display, int screen, bool srgb, bool full) {
     add(GLX_RED_SIZE, 8);
     add(GLX_GREEN_SIZE, 8);
     add(GLX_BLUE_SIZE, 8);
-    if (full) {
-        add(GLX_ALPHA_SIZE, 8);
-        add(GLX_DEPTH_SIZE, 24);
-        add(GLX_STENCIL_SIZE, 8);
-    }
     if (srgb) add(kGlxFramebufferSrgbCapable, True);
     attributes[n] = None;
     int count = 0;
     GLXFBConfig* configs = glXChooseFBConfig(display, screen, attributes, &count);
     if (configs == nullptr) return nullptr;
     GLXFBConfig chosen = nullptr;
+    int chosenBits = 0;
     const int depth = DefaultDepth(display, screen);
-    for (int i = 0; i < count && chosen == nullptr; ++i) {
+    for (int i = 0; i < count; ++i) {
+        if (srgb && !ConfigAttribute(display, configs[i], kGlxFramebufferSrgbCapable)) continue;
+        if (ConfigAttribute(display, configs[i], GLX_RED_SIZE) != 8 ||
+            ConfigAttribute(display, configs[i], GLX_GREEN_SIZE) != 8 ||
+            ConfigAttribute(display, configs[i], GLX_BLUE_SIZE) != 8) {
+            continue;
+        }
         XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[i]);
         if (visual == nullptr) continue;
-        if (visual->depth == depth) chosen = configs[i];
+        const bool usable = visual->depth == depth;
         XFree(visual);
-    }
-    if (chosen != nullptr && srgb) {
-        int capable = 0;
-        if (glXGetFBConfigAttrib(display, chosen, kGlxFramebufferSrgbCapable, &capable) != Success || !capable) {
-            chosen = nullptr;
+        if (!usable) continue;
+        const int bits = ConfigAttribute(display, configs[i], GLX_DEPTH_SIZE) +
+                         ConfigAttribute(display, configs[i], GLX_STENCIL_SIZE);
+        if (chosen == nullptr || bits < chosenBits) {
+            chosen = configs[i];
+            chosenBits = bits;
         }
     }
     XFree(configs);
@@ -99,7 +110,10 @@ void EnsureCanvasDisplay() {
     if (registry.display != nullptr) return;
     const std::string name = XDisplayName(nullptr);
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) Fail(nullptr, "failed to open window/canvas X display " + name);
+    if (display == nullptr) {
+        Fail(nullptr, name.empty() ? std::string("failed to open window/canvas X display: DISPLAY is not set")
+                                   : "failed to open window/canvas X display " + name);
+    }
     XSetErrorHandler(IgnoreProtocolError);
     const int screen = DefaultScreen(display);
     int errorBase = 0, eventBase = 0, major = 0, minor = 0;
@@ -131,10 +145,9 @@ GLXFBConfig ChooseCanvasConfig(bool& srgb) {
         const bool offered = !CanvasFaultInjected(kFaultNoSrgbConfig) &&
                              (HasGlxExtension(display, registry.screen, "GLX_ARB_framebuffer_sRGB") ||
                               HasGlxExtension(display, registry.screen, "GLX_EXT_framebuffer_sRGB"));
-        if (offered) config = ChooseConfig(display, registry.screen, true, true);
+        if (offered) config = ChooseConfig(display, registry.screen, true);
         srgb = config != nullptr;
-        if (config == nullptr) config = ChooseConfig(display, registry.screen, false, true);
-        if (config == nullptr) config = ChooseConfig(display, registry.screen, false, false);
+        if (config == nullptr) config = ChooseConfig(display, registry.screen, false);
     }
     if (config == nullptr) {
         CheckCanvasCondition(false, "window/canvas X display " + std::string(XDisplayString(display)) +

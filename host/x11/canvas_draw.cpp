@@ -9,7 +9,9 @@ namespace rava {
 
 namespace {
 
-void DrawPlainRect(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
+void DrawPlainRect(CanvasWindow& window, float x, float y, float width, float height, int32_t red, int32_t green,
+                   int32_t blue) {
+    UseBlending(window, false);
     SetCanvasColor(red, green, blue);
     // A negative width collapses to zero; a negative height draws upwards from y.
     const float w = width < 0.0f ? 0.0f : width;
@@ -58,19 +60,20 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
 }  // namespace
 
 void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
-    RequireOpenWindow("DrawRectRgba");
-    DrawPlainRect(x, y, width, height, red, green, blue);
+    CanvasWindow& window = RequireOpenWindow("DrawRectRgba");
+    DrawPlainRect(window, x, y, width, height, red, green, blue);
 }
 
 void DrawRoundedRectRgba(float x, float y, float width, float height, float radius, int32_t red, int32_t green,
                          int32_t blue) {
-    RequireOpenWindow("DrawRoundedRectRgba");
+    CanvasWindow& window = RequireOpenWindow("DrawRoundedRectRgba");
     if (!(width > 0.0f)) return;
     if (RoundedRectIsPlain(width, height, radius)) {
-        DrawPlainRect(x, y, width, height, red, green, blue);
+        DrawPlainRect(window, x, y, width, height, red, green, blue);
         return;
     }
     const float r = EffectiveCornerRadius(width, height, radius);
+    UseBlending(window, false);
     SetCanvasColor(red, green, blue);
     glBegin(GL_TRIANGLE_FAN);
     for (const FanPoint& p : RoundedRectFan(x, y, width, height, r)) glVertex2f(p.x, p.y);
@@ -88,6 +91,9 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width > maxSize || height > maxSize) return;
     if (!UploadPixels(window, pixels.data(), width, height)) return;
+    bool opaque = true;
+    for (const uint32_t p : pixels) opaque = opaque && (p >> 24) == 0xFF;
+    UseBlending(window, !opaque);
     glEnable(GL_TEXTURE_2D);
     SetCanvasColor(255, 255, 255);
     glBegin(GL_QUADS);

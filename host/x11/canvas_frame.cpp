@@ -35,6 +35,16 @@ void ResetClippingState() {
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
 }
 
+void UseBlending(CanvasWindow& window, bool on) {
+    if (window.blending == on) return;
+    if (on) {
+        glEnable(GL_BLEND);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    window.blending = on;
+}
+
 void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
     const CanvasWindow* window = ResolveCurrentWindow();
     if (window == nullptr || !window->srgbOutput) {
@@ -49,6 +59,7 @@ void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     SetupPixelProjection(window);
     ResetClippingState();
     glEnable(GL_BLEND);
+    window.blending = true;
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glClearStencil(0);
     glClearColor(ClearChannel(window, red), ClearChannel(window, green), ClearChannel(window, blue), 1.0f);

@@ -12,7 +12,7 @@ namespace rava {
 
 namespace {
 
-void DrawTextWithSlot(const CanvasWindow& window, std::string_view text, float x, float y, int32_t slot, int32_t red,
+void DrawTextWithSlot(CanvasWindow& window, std::string_view text, float x, float y, int32_t slot, int32_t red,
                       int32_t green, int32_t blue) {
     const int32_t offset = BaselineOffsetForSlot(slot);
     if (offset < 0) return;
@@ -22,6 +22,7 @@ void DrawTextWithSlot(const CanvasWindow& window, std::string_view text, float x
     const float baseline = std::floor(y) + static_cast<float>(offset);
     glBindTexture(GL_TEXTURE_2D, atlas.texture);
     glEnable(GL_TEXTURE_2D);
+    UseBlending(window, true);
     SetCanvasColor(red, green, blue);
     glBegin(GL_QUADS);
     auto glyph = [&](unsigned char c) {
@@ -61,13 +62,13 @@ void DrawTextWithSlot(const CanvasWindow& window, std::string_view text, float x
 }  // namespace
 
 void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red, int32_t green, int32_t blue) {
-    const CanvasWindow& window = RequireOpenWindow("DrawText");
+    CanvasWindow& window = RequireOpenWindow("DrawText");
     DrawTextWithSlot(window, text, x, y, fontSlot, red, green, blue);
 }
 
 void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red, int32_t green,
                     int32_t blue) {
-    const CanvasWindow& window = RequireOpenWindow("DrawTextStyled");
+    CanvasWindow& window = RequireOpenWindow("DrawTextStyled");
     const FontPair pair = FontPairForSizeCode(sizeCode);
     const int32_t slot = window.fonts[pair.boldSlot].texture != 0 ? pair.boldSlot : pair.regularSlot;
     DrawTextWithSlot(window, text, x, y, slot, red, green, blue);

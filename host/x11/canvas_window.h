@@ -48,6 +48,7 @@ struct CanvasWindow {
     GLXContext context = nullptr;
     Colormap colormap = 0;
     bool srgbOutput = false;
+    bool blending = false;  // GL_BLEND as last set in the window's context
 
     int32_t width = kInitialClientWidth;
     int32_t height = kInitialClientHeight;

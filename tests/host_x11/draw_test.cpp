@@ -175,6 +175,14 @@ TEST(X11Draw, PixelBlocksReuseOneTextureAndComeBackExactly) {
     EXPECT_EQ(BackPixel(115, 115), (Rgb{0xA0, 0xB0, 0xC0}));
     EXPECT_EQ(Current().pixelTexture, texture);
     EXPECT_EQ(Current().pixelTextureWidth, 2);
+    // Alpha blends: a clear texel leaves the background, a half one mixes.
+    const uint32_t translucent[2] = {0x00FFFFFFu, 0x80FFFFFFu};
+    BeginFrame(17, 27, 34);
+    DrawPixelsBgra8(translucent, 2, 1, 100, 100, 20, 10);
+    EXPECT_EQ(BackPixel(105, 105), kBackground);
+    const Rgb mixed = BackPixel(115, 105);
+    EXPECT_GT(mixed.r, 17);
+    EXPECT_LT(mixed.r, 255);
     // Blocks of the wrong length or a non-positive size draw nothing.
     BeginFrame(17, 27, 34);
     DrawPixelsBgra8(std::span(small, 3), 2, 2, 100, 100, 20, 20);
