@@ -155,7 +155,8 @@ void ColorFluid::Project() {
     SetBoundaries();
     std::vector<float> div(N, 0.0f), p(N, 0.0f);
     for (int32_t i = 1; i < H - 1; ++i)
-        for (int32_t j = 1; j < W - 1; ++j) div[i * W + j] = CentralDivergence(velocityX.data(), velocityY.data(), i * W + j);
+        for (int32_t j = 1; j < W - 1; ++j)
+            div[i * W + j] = CentralDivergence(velocityX.data(), velocityY.data(), i * W + j);
     for (int it = 0; it < kJacobiIterations; ++it) {
         std::vector<float> q = p;
         for (int32_t i = 1; i < H - 1; ++i)
@@ -252,9 +253,9 @@ void ColorFluid::StepBatched(float dt) {
     std::copy(velocityX.begin(), velocityX.end(), vx0);
     std::copy(velocityY.begin(), velocityY.end(), vy0);
     // Both components are traced with the velocity before this step.
-    TransportInterior(TransportJob{vx0, vy0, dt, kRetention, 2, {vx0, vy0, nullptr},
-                                   {velocityX.data(), velocityY.data(), nullptr}},
-                      WidestSimd());
+    TransportInterior(
+        TransportJob{vx0, vy0, dt, kRetention, 2, {vx0, vy0, nullptr}, {velocityX.data(), velocityY.data(), nullptr}},
+        WidestSimd());
     ProjectBatched();
     // The projection is done with its work arrays; reuse them for the dye copies.
     float* r0 = scratchA.data();
@@ -264,7 +265,12 @@ void ColorFluid::StepBatched(float dt) {
     std::copy(dyeGreen.begin(), dyeGreen.end(), g0);
     std::copy(dyeBlue.begin(), dyeBlue.end(), b0);
     float fade = 1.0f - 0.08f * dt;
-    TransportInterior(TransportJob{velocityX.data(), velocityY.data(), dt, fade, 3, {r0, g0, b0},
+    TransportInterior(TransportJob{velocityX.data(),
+                                   velocityY.data(),
+                                   dt,
+                                   fade,
+                                   3,
+                                   {r0, g0, b0},
                                    {dyeRed.data(), dyeGreen.data(), dyeBlue.data()}},
                       WidestSimd());
 }
