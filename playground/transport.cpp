@@ -57,7 +57,8 @@ constexpr uint32_t kSmallestNormal = 0x00800000u;
 
 inline bool ZeroOrSubnormal(float v) { return (std::bit_cast<uint32_t>(v) & kMagnitude) < kSmallestNormal; }
 
-// The shortcut holds for any velocity that is zero or subnormal.
+// |dt| < 1e20 keeps |v dt| below 2^-26 for any zero or subnormal v, and
+// |factor| <= 1 keeps a subnormal's product on the 2^-149 grid.
 inline bool StillCellsAllowed(const TransportJob& t) { return std::fabs(t.dt) < 1e20f && std::fabs(t.factor) <= 1.0f; }
 
 inline float MulNoSubnormal(float v, float c) {
