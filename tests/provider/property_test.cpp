@@ -17,7 +17,7 @@ TEST(ProviderProperty, RandomSequencesKeepInvariants) {
     size_t calls = 0;
     for (int sequence = 0; sequence < kSequences; ++sequence) {
         auto provider = driver.MakeProvider();
-        std::string broken = driver.CheckFresh(*provider);
+        std::string broken = driver.CheckCounters(*provider);
         if (broken.empty() && rng() % 5 != 0) broken = driver.StepInitialize(*provider);
         const int steps = 1 + static_cast<int>(rng() % 30);
         for (int step = 0; step < steps && broken.empty(); ++step) {
