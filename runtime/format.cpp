@@ -1,5 +1,7 @@
 // FormatPositional: the one formatter behind every message, label and
 // signature of the system.
+#include <stdexcept>
+
 #include "runtime/runtime.h"
 
 namespace rava {
@@ -34,8 +36,14 @@ std::string FormatPositionalViews(std::string_view templ, const std::string_view
             ++p;
             continue;
         }
-        // Out-of-range tokens raise std::out_of_range("stoull"), uncaught here.
-        unsigned long long index = std::stoull(std::string(token));
+        // Out-of-range tokens raise std::out_of_range("stoull"), uncaught here, as the standard
+        // conversion would; parsed by hand because this runs for every placeholder of every message.
+        uint64_t index = 0;
+        for (char t : token) {
+            const uint64_t digit = static_cast<uint64_t>(t - '0');
+            if (index > (UINT64_MAX - digit) / 10) throw std::out_of_range("stoull");
+            index = index * 10 + digit;
+        }
         if (index < count) {
             out += args[index];
         } else {

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "tests/property_sequences.h"
 #include "tests/provider/operation_driver.h"
 
 namespace rava::testing {
@@ -12,7 +13,7 @@ namespace {
 TEST(ProviderProperty, RandomSequencesKeepInvariants) {
     std::mt19937 rng(20240611u);
     OperationDriver driver([&rng](uint32_t bound) { return static_cast<uint32_t>(rng() % bound); });
-    constexpr int kSequences = 2000;
+    const int kSequences = PropertySequences(2000);
     size_t readyCalls = 0;
     size_t calls = 0;
     for (int sequence = 0; sequence < kSequences; ++sequence) {
