@@ -117,12 +117,12 @@ RAVA_AVX2 float* SweepsAvx2(float* p, float* q, const float* div, int iterations
 template <bool kUnits>
 float* SweepsAt(float* p, float* q, const float* div, int iterations, Simd simd) {
     switch (simd) {
-    case Simd::kAvx2:
-        return SweepsAvx2<kUnits>(p, q, div, iterations);
-    case Simd::kSse2:
-        return Sweeps<RowSse2<kUnits>>(p, q, div, iterations);
-    case Simd::kScalar:
-        break;
+        case Simd::kAvx2:
+            return SweepsAvx2<kUnits>(p, q, div, iterations);
+        case Simd::kSse2:
+            return Sweeps<RowSse2<kUnits>>(p, q, div, iterations);
+        case Simd::kScalar:
+            break;
     }
     return Sweeps<RowScalar<kUnits>>(p, q, div, iterations);
 }

@@ -106,47 +106,49 @@ void VerticalRow(const float* const* rows, float* out, Simd simd);
 
 RAVA_AVX2 void HorizontalRowAvx2(const float* p, float* out) {
     for (int32_t j = 0; j < W; j += 8)
-        _mm256_storeu_ps(out + j, FiveTapsAvx2(_mm256_loadu_ps(p + j), _mm256_loadu_ps(p + j + 2),
-                                               _mm256_loadu_ps(p + j + 4), _mm256_loadu_ps(p + j + 6),
-                                               _mm256_loadu_ps(p + j + 8)));
+        _mm256_storeu_ps(out + j,
+                         FiveTapsAvx2(_mm256_loadu_ps(p + j), _mm256_loadu_ps(p + j + 2), _mm256_loadu_ps(p + j + 4),
+                                      _mm256_loadu_ps(p + j + 6), _mm256_loadu_ps(p + j + 8)));
 }
 
 RAVA_AVX2 void VerticalRowAvx2(const float* const* r, float* out) {
     for (int32_t j = 0; j < W; j += 8)
-        _mm256_storeu_ps(out + j, FiveTapsAvx2(_mm256_loadu_ps(r[0] + j), _mm256_loadu_ps(r[1] + j),
-                                               _mm256_loadu_ps(r[2] + j), _mm256_loadu_ps(r[3] + j),
-                                               _mm256_loadu_ps(r[4] + j)));
+        _mm256_storeu_ps(out + j,
+                         FiveTapsAvx2(_mm256_loadu_ps(r[0] + j), _mm256_loadu_ps(r[1] + j), _mm256_loadu_ps(r[2] + j),
+                                      _mm256_loadu_ps(r[3] + j), _mm256_loadu_ps(r[4] + j)));
 }
 
 void HorizontalRow(const float* p, float* out, Simd simd) {
     switch (simd) {
-    case Simd::kAvx2:
-        HorizontalRowAvx2(p, out);
-        return;
-    case Simd::kSse2:
-        for (int32_t j = 0; j < W; j += 4)
-            _mm_storeu_ps(out + j, FiveTapsSse2(_mm_loadu_ps(p + j), _mm_loadu_ps(p + j + 2), _mm_loadu_ps(p + j + 4),
-                                                _mm_loadu_ps(p + j + 6), _mm_loadu_ps(p + j + 8)));
-        return;
-    case Simd::kScalar:
-        for (int32_t j = 0; j < W; ++j) out[j] = FiveTapsScalar(p[j], p[j + 2], p[j + 4], p[j + 6], p[j + 8]);
-        return;
+        case Simd::kAvx2:
+            HorizontalRowAvx2(p, out);
+            return;
+        case Simd::kSse2:
+            for (int32_t j = 0; j < W; j += 4)
+                _mm_storeu_ps(out + j,
+                              FiveTapsSse2(_mm_loadu_ps(p + j), _mm_loadu_ps(p + j + 2), _mm_loadu_ps(p + j + 4),
+                                           _mm_loadu_ps(p + j + 6), _mm_loadu_ps(p + j + 8)));
+            return;
+        case Simd::kScalar:
+            for (int32_t j = 0; j < W; ++j) out[j] = FiveTapsScalar(p[j], p[j + 2], p[j + 4], p[j + 6], p[j + 8]);
+            return;
     }
 }
 
 void VerticalRow(const float* const* r, float* out, Simd simd) {
     switch (simd) {
-    case Simd::kAvx2:
-        VerticalRowAvx2(r, out);
-        return;
-    case Simd::kSse2:
-        for (int32_t j = 0; j < W; j += 4)
-            _mm_storeu_ps(out + j, FiveTapsSse2(_mm_loadu_ps(r[0] + j), _mm_loadu_ps(r[1] + j), _mm_loadu_ps(r[2] + j),
-                                                _mm_loadu_ps(r[3] + j), _mm_loadu_ps(r[4] + j)));
-        return;
-    case Simd::kScalar:
-        for (int32_t j = 0; j < W; ++j) out[j] = FiveTapsScalar(r[0][j], r[1][j], r[2][j], r[3][j], r[4][j]);
-        return;
+        case Simd::kAvx2:
+            VerticalRowAvx2(r, out);
+            return;
+        case Simd::kSse2:
+            for (int32_t j = 0; j < W; j += 4)
+                _mm_storeu_ps(out + j,
+                              FiveTapsSse2(_mm_loadu_ps(r[0] + j), _mm_loadu_ps(r[1] + j), _mm_loadu_ps(r[2] + j),
+                                           _mm_loadu_ps(r[3] + j), _mm_loadu_ps(r[4] + j)));
+            return;
+        case Simd::kScalar:
+            for (int32_t j = 0; j < W; ++j) out[j] = FiveTapsScalar(r[0][j], r[1][j], r[2][j], r[3][j], r[4][j]);
+            return;
     }
 }
 
@@ -183,9 +185,9 @@ RAVA_AVX2 inline __m256i ToneMapAvx2(__m256 value, __m256 exposure, __m256i dark
     __m256 x = _mm256_mul_ps(value, exposure);
     x = _mm256_and_ps(x, _mm256_cmp_ps(x, _mm256_set1_ps(kDarkProduct), _CMP_GT_OQ));
     __m256 num = _mm256_mul_ps(x, _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(2.51f), x), _mm256_set1_ps(0.03f)));
-    __m256 den = _mm256_add_ps(
-        _mm256_mul_ps(x, _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(2.43f), x), _mm256_set1_ps(0.59f))),
-        _mm256_set1_ps(0.14f));
+    __m256 den =
+        _mm256_add_ps(_mm256_mul_ps(x, _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(2.43f), x), _mm256_set1_ps(0.59f))),
+                      _mm256_set1_ps(0.14f));
     __m256 y = _mm256_div_ps(num, den);
     y = _mm256_blendv_ps(one, y, _mm256_cmp_ps(y, one, _CMP_LE_OQ));  // NaN and above 1 give 1
     y = _mm256_max_ps(y, zero);

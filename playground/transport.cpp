@@ -57,7 +57,8 @@ constexpr uint32_t kSmallestNormal = 0x00800000u;
 
 inline bool ZeroOrSubnormal(float v) { return (std::bit_cast<uint32_t>(v) & kMagnitude) < kSmallestNormal; }
 
-// The shortcut holds for any velocity that is zero or subnormal.
+// |dt| < 1e20 keeps |v dt| below 2^-26 for any zero or subnormal v, and
+// |factor| <= 1 keeps a subnormal's product on the 2^-149 grid.
 inline bool StillCellsAllowed(const TransportJob& t) { return std::fabs(t.dt) < 1e20f && std::fabs(t.factor) <= 1.0f; }
 
 inline float MulNoSubnormal(float v, float c) {
@@ -107,8 +108,8 @@ void GroupSse2(const TransportJob& t, int32_t i, int32_t j) {
     const __m128 one = _mm_set1_ps(1.0f);
     __m128 cols = _mm_add_ps(_mm_set1_ps(static_cast<float>(j)), _mm_setr_ps(0, 1, 2, 3));
     __m128 x = ClampPs(_mm_sub_ps(cols, _mm_mul_ps(_mm_loadu_ps(t.vx + k), dt)), 0.5f, kMaxX);
-    __m128 y = ClampPs(_mm_sub_ps(_mm_set1_ps(static_cast<float>(i)), _mm_mul_ps(_mm_loadu_ps(t.vy + k), dt)), 0.5f,
-                       kMaxY);
+    __m128 y =
+        ClampPs(_mm_sub_ps(_mm_set1_ps(static_cast<float>(i)), _mm_mul_ps(_mm_loadu_ps(t.vy + k), dt)), 0.5f, kMaxY);
     __m128i x0 = _mm_cvttps_epi32(x), y0 = _mm_cvttps_epi32(y);
     __m128 fx = _mm_sub_ps(x, _mm_cvtepi32_ps(x0)), fy = _mm_sub_ps(y, _mm_cvtepi32_ps(y0));
     __m128 gx = _mm_sub_ps(one, fx), gy = _mm_sub_ps(one, fy);
@@ -161,7 +162,8 @@ RAVA_AVX2 inline __m256 Surrogate8(__m256 s) {
 RAVA_AVX2 void StillGroupAvx2(const TransportJob& t, int32_t k) {
     const __m256 factor = _mm256_set1_ps(t.factor);
     const __m256d scale = _mm256_set1_pd(std::fabs(static_cast<double>(t.factor)));
-    const __m256i signOfFactor = _mm256_set1_epi32(static_cast<int32_t>(std::bit_cast<uint32_t>(t.factor) & ~kMagnitude));
+    const __m256i signOfFactor =
+        _mm256_set1_epi32(static_cast<int32_t>(std::bit_cast<uint32_t>(t.factor) & ~kMagnitude));
     const __m256i magnitudeMask = _mm256_set1_epi32(static_cast<int32_t>(kMagnitude));
     for (int f = 0; f < t.fields; ++f) {
         const float* s = t.src[f];
@@ -177,10 +179,11 @@ RAVA_AVX2 void StillGroupAvx2(const TransportJob& t, int32_t k) {
         __m256d hi = _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(magnitude, 1)), scale);
         __m256i units = _mm256_set_m128i(_mm256_cvtpd_epi32(hi), _mm256_cvtpd_epi32(lo));
         __m256i sign = _mm256_andnot_si256(magnitudeMask, _mm256_xor_si256(bits, signOfFactor));
-        result = _mm256_blendv_ps(result, _mm256_castsi256_ps(_mm256_or_si256(units, sign)),
-                                  _mm256_castsi256_ps(small));
+        result =
+            _mm256_blendv_ps(result, _mm256_castsi256_ps(_mm256_or_si256(units, sign)), _mm256_castsi256_ps(small));
         __m256 s10 = _mm256_loadu_ps(s + k + 1), s01 = _mm256_loadu_ps(s + k + W), s11 = _mm256_loadu_ps(s + k + W + 1);
-        __m256i full = _mm256_or_si256(zero, _mm256_or_si256(NonFinite8(s10), _mm256_or_si256(NonFinite8(s01), NonFinite8(s11))));
+        __m256i full =
+            _mm256_or_si256(zero, _mm256_or_si256(NonFinite8(s10), _mm256_or_si256(NonFinite8(s01), NonFinite8(s11))));
         if (!_mm256_testz_si256(full, full)) {
             const __m256 one = _mm256_set1_ps(1.0f), nil = _mm256_setzero_ps();
             __m256 top = _mm256_add_ps(_mm256_mul_ps(Surrogate8(v), one), _mm256_mul_ps(Surrogate8(s10), nil));
@@ -211,8 +214,9 @@ RAVA_AVX2 void GroupAvx2(const TransportJob& t, int32_t i, int32_t j) {
     const __m256 one = _mm256_set1_ps(1.0f);
     __m256 cols = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(j)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
     __m256 x = ClampPs8(_mm256_sub_ps(cols, _mm256_mul_ps(_mm256_loadu_ps(t.vx + k), dt)), 0.5f, kMaxX);
-    __m256 y = ClampPs8(_mm256_sub_ps(_mm256_set1_ps(static_cast<float>(i)), _mm256_mul_ps(_mm256_loadu_ps(t.vy + k), dt)),
-                        0.5f, kMaxY);
+    __m256 y =
+        ClampPs8(_mm256_sub_ps(_mm256_set1_ps(static_cast<float>(i)), _mm256_mul_ps(_mm256_loadu_ps(t.vy + k), dt)),
+                 0.5f, kMaxY);
     __m256i x0 = _mm256_cvttps_epi32(x), y0 = _mm256_cvttps_epi32(y);
     __m256 fx = _mm256_sub_ps(x, _mm256_cvtepi32_ps(x0)), fy = _mm256_sub_ps(y, _mm256_cvtepi32_ps(y0));
     __m256 gx = _mm256_sub_ps(one, fx), gy = _mm256_sub_ps(one, fy);
@@ -220,7 +224,8 @@ RAVA_AVX2 void GroupAvx2(const TransportJob& t, int32_t i, int32_t j) {
     // Most cells move less than a cell per step: when every lane's top-left
     // tap is its own cell or the one to the left / above, the four taps come
     // from nine contiguous loads around the group and per-lane selects.
-    __m256i dx = _mm256_sub_epi32(x0, _mm256_add_epi32(_mm256_set1_epi32(j), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+    __m256i dx =
+        _mm256_sub_epi32(x0, _mm256_add_epi32(_mm256_set1_epi32(j), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
     __m256i dy = _mm256_sub_epi32(y0, _mm256_set1_epi32(i));
     const __m256i minusOne = _mm256_set1_epi32(-1);
     __m256i offsets = _mm256_or_si256(_mm256_sub_epi32(dx, minusOne), _mm256_sub_epi32(dy, minusOne));
@@ -286,7 +291,8 @@ void TransportSse2(const TransportJob& t) {
             if (j > W - 5) j = W - 5;
             int32_t k = i * W + j;
             bool still = stillAllowed;
-            for (int32_t c = 0; c < 4 && still; ++c) still = ZeroOrSubnormal(t.vx[k + c]) && ZeroOrSubnormal(t.vy[k + c]);
+            for (int32_t c = 0; c < 4 && still; ++c)
+                still = ZeroOrSubnormal(t.vx[k + c]) && ZeroOrSubnormal(t.vy[k + c]);
             if (!still) {
                 GroupSse2(t, i, j);
                 continue;
@@ -301,16 +307,16 @@ void TransportSse2(const TransportJob& t) {
 
 void TransportInterior(const TransportJob& job, Simd simd) {
     switch (simd) {
-    case Simd::kAvx2:
-        TransportAvx2(job);
-        return;
-    case Simd::kSse2:
-        TransportSse2(job);
-        return;
-    case Simd::kScalar:
-        for (int32_t i = 1; i < H - 1; ++i)
-            for (int32_t j = 1; j < W - 1; ++j) TransportCell(job, i, j);
-        return;
+        case Simd::kAvx2:
+            TransportAvx2(job);
+            return;
+        case Simd::kSse2:
+            TransportSse2(job);
+            return;
+        case Simd::kScalar:
+            for (int32_t i = 1; i < H - 1; ++i)
+                for (int32_t j = 1; j < W - 1; ++j) TransportCell(job, i, j);
+            return;
     }
 }
 

@@ -17,8 +17,8 @@ constexpr int kMaxUnits = 0x8000;
 
 std::string ReadWin32(std::string_view name) {
     std::string z(name);
-    int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, z.c_str(), static_cast<int>(z.size()) + 1,
-                                    nullptr, 0);
+    int units =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, z.c_str(), static_cast<int>(z.size()) + 1, nullptr, 0);
     if (units < 1 || units > kMaxUnits) return {};
     std::wstring wname(static_cast<size_t>(units), L'\0');
     if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, z.c_str(), static_cast<int>(z.size()) + 1, wname.data(),

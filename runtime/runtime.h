@@ -16,34 +16,60 @@ namespace rava {
 // Fills "{N}" placeholders from args; anything that is not a well-formed
 // placeholder stays literal. Argument texts are never rescanned.
 std::string FormatPositional(std::string_view templ, const std::vector<std::string>& args);
+std::string FormatPositionalViews(std::string_view templ, const std::string_view* args, size_t count);
 
 // One already-rendered argument: integers in signed decimal, booleans as
-// "true"/"false", text unchanged. Floats are deliberately not accepted.
+// "true"/"false", text unchanged. Floats are deliberately not accepted. Text
+// is viewed, not copied: an argument lives only as long as the Format call's
+// full expression, as do the texts it views.
 class PositionalArg {
 public:
     // Unsigned values keep their own decimal: 2^64 - 1 must not read as -1.
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    PositionalArg(T value)
-        : text_(std::is_signed_v<T> ? std::to_string(static_cast<int64_t>(value))
-                                    : std::to_string(static_cast<uint64_t>(value))) {}
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>) PositionalArg(T value) {
+        char* end = digits_ + sizeof digits_;
+        char* at = end;
+        const bool negative = std::is_signed_v<T> && value < 0;
+        // Digits from the unsigned magnitude, so the most negative value needs no negation.
+        uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+        do {
+            *--at = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (negative) *--at = '-';
+        digitsStart_ = static_cast<uint8_t>(at - digits_);
+    }
     PositionalArg(bool value) : text_(value ? "true" : "false") {}
     PositionalArg(const char* value) : text_(value) {}
     PositionalArg(std::string_view value) : text_(value) {}
     PositionalArg(const std::string& value) : text_(value) {}
     PositionalArg(double) = delete;
     PositionalArg(float) = delete;
-    const std::string& Text() const { return text_; }
+    std::string_view Text() const {
+        if (digitsStart_ == kText) return text_;
+        return std::string_view(digits_ + digitsStart_, sizeof digits_ - digitsStart_);
+    }
 
 private:
-    std::string text_;
+    static constexpr uint8_t kText = 0xFF;
+    std::string_view text_;
+    char digits_[20];  // 2^64 - 1 has twenty digits; a signed value at most nineteen and a sign
+    uint8_t digitsStart_ = kText;
 };
 
 inline std::string Format(std::string_view templ, std::initializer_list<PositionalArg> args) {
-    std::vector<std::string> texts;
-    texts.reserve(args.size());
-    for (const auto& a : args) texts.push_back(a.Text());
-    return FormatPositional(templ, texts);
+    // Templates in this system name at most 24 arguments; more still work, through the heap.
+    constexpr size_t kInline = 24;
+    std::string_view inlineViews[kInline];
+    std::vector<std::string_view> heapViews;
+    std::string_view* views = inlineViews;
+    if (args.size() > kInline) {
+        heapViews.resize(args.size());
+        views = heapViews.data();
+    }
+    size_t n = 0;
+    for (const PositionalArg& a : args) views[n++] = a.Text();
+    return FormatPositionalViews(templ, views, n);
 }
 
 // The value of an environment variable as UTF-8, or "" on any failure.

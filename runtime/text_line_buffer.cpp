@@ -19,7 +19,7 @@ void TextLineBuffer::AppendText(std::string_view pieceArg) {
         text.clear();
         replaceOnNext = false;
     }
-    if (text.size() + piece.size() <= kMaxBytes) text = FormatPositional("{0}{1}", {text, std::move(piece)});
+    if (text.size() + piece.size() <= kMaxBytes) text = Format("{0}{1}", {text, piece});
 }
 
 void TextLineBuffer::Backspace() {

@@ -135,10 +135,11 @@ void BM_Paired(benchmark::State& state) {
     state.counters["freshSpeedup"] = baselineFresh / optimisedFresh;
     state.counters["agedSpeedup"] = baselineAged / optimisedAged;
     state.counters["agedOverFresh"] = optimisedAged / optimisedFresh;
-    std::printf("paired, same moments: speedup fresh %.2fx, aged %.2fx; optimised aged/fresh %.2fx "
-                "(baseline aged/fresh %.2fx)\n",
-                baselineFresh / optimisedFresh, baselineAged / optimisedAged, optimisedAged / optimisedFresh,
-                baselineAged / baselineFresh);
+    std::printf(
+        "paired, same moments: speedup fresh %.2fx, aged %.2fx; optimised aged/fresh %.2fx "
+        "(baseline aged/fresh %.2fx)\n",
+        baselineFresh / optimisedFresh, baselineAged / optimisedAged, optimisedAged / optimisedFresh,
+        baselineAged / baselineFresh);
 }
 
 BENCHMARK(BM_Paired)->Iterations(1500)->Unit(benchmark::kMillisecond);

@@ -166,7 +166,8 @@ void BM_LongRun(benchmark::State& state) {
         }
         double early = Median(std::vector<double>(work.begin() + 10000, work.begin() + 20000));
         double late = Median(std::vector<double>(work.end() - kTail, work.end()));
-        double earlyReference = Median(std::vector<double>(referenceWork.begin() + 10000 / 50, referenceWork.begin() + 20000 / 50));
+        double earlyReference =
+            Median(std::vector<double>(referenceWork.begin() + 10000 / 50, referenceWork.begin() + 20000 / 50));
         double lateReference = Median(std::vector<double>(referenceWork.end() - kTail / 50, referenceWork.end()));
         double normalised = (late / lateReference) / (early / earlyReference);
         state.counters["frames"] = frames;
@@ -178,14 +179,14 @@ void BM_LongRun(benchmark::State& state) {
         state.counters["lateOverEarly"] = late / early;
         state.counters["referenceLateOverEarly"] = lateReference / earlyReference;
         state.counters["lateOverEarlyNormalised"] = normalised;
-        std::printf("frames %d: non-finite values %ld, dye outside [0, 12] %ld, resident growth after warm-up %.0f KiB "
-                    "(limit 1024), median work per frame %.1f us at 10k-20k, %.1f us in the last 10k: %.3fx "
-                    "(target <= 1.1x); the fixed reference job %.1f / %.1f us: %.3fx, so against it %.3fx; simulated time "
-                    "%.0f s, pixel checksum %llx\n",
-                    frames, check.nonFinite, check.dyeOutside,
-                    static_cast<double>(residentMax - residentAtWarmUp) / 1024.0, early, late, late / early,
-                    earlyReference, lateReference, lateReference / earlyReference, normalised,
-                    static_cast<double>(loop.state.simTime), static_cast<unsigned long long>(canvas.pixelSum));
+        std::printf(
+            "frames %d: non-finite values %ld, dye outside [0, 12] %ld, resident growth after warm-up %.0f KiB "
+            "(limit 1024), median work per frame %.1f us at 10k-20k, %.1f us in the last 10k: %.3fx "
+            "(target <= 1.1x); the fixed reference job %.1f / %.1f us: %.3fx, so against it %.3fx; simulated time "
+            "%.0f s, pixel checksum %llx\n",
+            frames, check.nonFinite, check.dyeOutside, static_cast<double>(residentMax - residentAtWarmUp) / 1024.0,
+            early, late, late / early, earlyReference, lateReference, lateReference / earlyReference, normalised,
+            static_cast<double>(loop.state.simTime), static_cast<unsigned long long>(canvas.pixelSum));
         if (check.nonFinite != 0 || check.dyeOutside != 0) state.SkipWithError("a field left its range");
     }
 }

@@ -12,6 +12,7 @@ namespace {
 void DrawPlainRect(CanvasWindow& window, float x, float y, float width, float height, int32_t red, int32_t green,
                    int32_t blue) {
     UseBlending(window, false);
+    UseTexture(window, 0);
     SetCanvasColor(red, green, blue);
     // A negative width collapses to zero; a negative height draws upwards from y.
     const float w = width < 0.0f ? 0.0f : width;
@@ -41,7 +42,7 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
         window.pixelTextureWidth = 0;
         window.pixelTextureHeight = 0;
     }
-    glBindTexture(GL_TEXTURE_2D, window.pixelTexture);
+    UseTexture(window, window.pixelTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     // 0xAARRGGBB words are B, G, R, A in memory on every byte order this way.
@@ -74,6 +75,7 @@ void DrawRoundedRectRgba(float x, float y, float width, float height, float radi
     }
     const float r = EffectiveCornerRadius(width, height, radius);
     UseBlending(window, false);
+    UseTexture(window, 0);
     SetCanvasColor(red, green, blue);
     glBegin(GL_TRIANGLE_FAN);
     for (const FanPoint& p : RoundedRectFan(x, y, width, height, r)) glVertex2f(p.x, p.y);
@@ -94,7 +96,6 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     bool opaque = true;
     for (const uint32_t p : pixels) opaque = opaque && (p >> 24) == 0xFF;
     UseBlending(window, !opaque);
-    glEnable(GL_TEXTURE_2D);
     SetCanvasColor(255, 255, 255);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
@@ -106,8 +107,6 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     glTexCoord2f(0.0f, 1.0f);
     glVertex2f(destX, destY + destHeight);
     glEnd();
-    glDisable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 }  // namespace rava

@@ -45,6 +45,18 @@ void UseBlending(CanvasWindow& window, bool on) {
     window.blending = on;
 }
 
+void UseTexture(CanvasWindow& window, uint32_t texture) {
+    if (window.texture == texture) return;
+    if (texture == 0) {
+        glDisable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    } else {
+        if (window.texture == 0) glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+    }
+    window.texture = texture;
+}
+
 void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
     const CanvasWindow* window = ResolveCurrentWindow();
     if (window == nullptr || !window->srgbOutput) {

@@ -26,6 +26,9 @@ void ResetClippingState();
 // software rasteriser.
 void UseBlending(CanvasWindow& window, bool on);
 
+// Texturing with this texture (bound and GL_TEXTURE_2D on), or off for 0.
+void UseTexture(CanvasWindow& window, uint32_t texture);
+
 // The current drawing colour from 8-bit sRGB channels (linearised when the
 // current window renders through an sRGB framebuffer).
 void SetCanvasColor(int32_t red, int32_t green, int32_t blue);

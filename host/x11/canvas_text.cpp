@@ -20,8 +20,7 @@ void DrawTextWithSlot(CanvasWindow& window, std::string_view text, float x, floa
     if (atlas.texture == 0 || text.empty() || !std::isfinite(x) || !std::isfinite(y)) return;
     float pen = std::floor(x);
     const float baseline = std::floor(y) + static_cast<float>(offset);
-    glBindTexture(GL_TEXTURE_2D, atlas.texture);
-    glEnable(GL_TEXTURE_2D);
+    UseTexture(window, atlas.texture);
     UseBlending(window, true);
     SetCanvasColor(red, green, blue);
     glBegin(GL_QUADS);
@@ -55,8 +54,6 @@ void DrawTextWithSlot(CanvasWindow& window, std::string_view text, float x, floa
         }
     }
     glEnd();
-    glDisable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 }  // namespace

@@ -48,7 +48,10 @@ struct CanvasWindow {
     GLXContext context = nullptr;
     Colormap colormap = 0;
     bool srgbOutput = false;
-    bool blending = false;  // GL_BLEND as last set in the window's context
+    // GL state as last set in the window's context, so that runs of text or
+    // of rectangles change nothing between draws.
+    bool blending = false;
+    uint32_t texture = 0;  // bound and enabled texture, 0 = texturing off
 
     int32_t width = kInitialClientWidth;
     int32_t height = kInitialClientHeight;

@@ -29,13 +29,23 @@ float Value(std::mt19937& rng, int pick) {
     std::uniform_real_distribution<float> u(-1.0f, 1.0f);
     uint32_t sign = rng() & 0x80000000u;
     switch (pick) {
-    case 0: return std::bit_cast<float>(sign);
-    case 1: case 2: case 3: return std::bit_cast<float>(sign | (bits(rng) >> (pick - 1) * 6));
-    case 4: return u(rng) * 1e-36f;
-    case 5: case 6: return u(rng) * 12.0f;
-    case 7: return u(rng) * 900.0f;
-    case 8: return u(rng) * 3e37f;
-    default: return (rng() & 1) ? NAN : INFINITY;
+        case 0:
+            return std::bit_cast<float>(sign);
+        case 1:
+        case 2:
+        case 3:
+            return std::bit_cast<float>(sign | (bits(rng) >> (pick - 1) * 6));
+        case 4:
+            return u(rng) * 1e-36f;
+        case 5:
+        case 6:
+            return u(rng) * 12.0f;
+        case 7:
+            return u(rng) * 900.0f;
+        case 8:
+            return u(rng) * 3e37f;
+        default:
+            return (rng() & 1) ? NAN : INFINITY;
     }
 }
 
@@ -64,8 +74,8 @@ TEST(FluidKernels, TransportWidthsMatchTheScalarLoop) {
         int velocityLo, velocityHi;
         float dt, factor;
     } cases[] = {
-        {0, 3, 0.016f, 0.998f}, {0, 3, 0.04f, 0.9968f}, {0, 3, 0.0f, 1.0f},   {0, 3, -0.02f, 1.0016f},
-        {0, 3, 0.016f, -0.5f},  {0, 3, 3e20f, 0.9f},     {0, 6, 0.016f, 0.998f}, {0, 9, 0.03f, 0.5f},
+        {0, 3, 0.016f, 0.998f}, {0, 3, 0.04f, 0.9968f}, {0, 3, 0.0f, 1.0f},     {0, 3, -0.02f, 1.0016f},
+        {0, 3, 0.016f, -0.5f},  {0, 3, 3e20f, 0.9f},    {0, 6, 0.016f, 0.998f}, {0, 9, 0.03f, 0.5f},
         {5, 8, 0.04f, 0.0f},    {0, 9, NAN, 0.998f},
     };
     for (const auto& c : cases) {
@@ -73,7 +83,12 @@ TEST(FluidKernels, TransportWidthsMatchTheScalarLoop) {
         std::vector<float> src[3] = {Field(rng, 0, 9), Field(rng, 0, 3), Field(rng, 0, 6)};
         auto run = [&](Simd simd) {
             std::vector<std::vector<float>> dst(3, std::vector<float>(N, 7.0f));
-            TransportInterior(TransportJob{vx.data(), vy.data(), c.dt, c.factor, 3, {src[0].data(), src[1].data(), src[2].data()},
+            TransportInterior(TransportJob{vx.data(),
+                                           vy.data(),
+                                           c.dt,
+                                           c.factor,
+                                           3,
+                                           {src[0].data(), src[1].data(), src[2].data()},
                                            {dst[0].data(), dst[1].data(), dst[2].data()}},
                               simd);
             return dst;
@@ -82,8 +97,8 @@ TEST(FluidKernels, TransportWidthsMatchTheScalarLoop) {
         for (Simd simd : VectorWidths()) {
             auto fast = run(simd);
             for (int f = 0; f < 3; ++f)
-                EXPECT_TRUE(Same(fast[f], plain[f])) << c.dt << " " << c.factor << " field " << f << " width "
-                                                     << static_cast<int>(simd);
+                EXPECT_TRUE(Same(fast[f], plain[f]))
+                    << c.dt << " " << c.factor << " field " << f << " width " << static_cast<int>(simd);
         }
     }
 }

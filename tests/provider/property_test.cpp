@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "tests/property_sequences.h"
 #include "tests/provider/operation_driver.h"
 
 namespace rava::testing {
@@ -12,12 +13,12 @@ namespace {
 TEST(ProviderProperty, RandomSequencesKeepInvariants) {
     std::mt19937 rng(20240611u);
     OperationDriver driver([&rng](uint32_t bound) { return static_cast<uint32_t>(rng() % bound); });
-    constexpr int kSequences = 2000;
+    const int kSequences = PropertySequences(2000);
     size_t readyCalls = 0;
     size_t calls = 0;
     for (int sequence = 0; sequence < kSequences; ++sequence) {
         auto provider = driver.MakeProvider();
-        std::string broken = driver.CheckFresh(*provider);
+        std::string broken = driver.CheckCounters(*provider);
         if (broken.empty() && rng() % 5 != 0) broken = driver.StepInitialize(*provider);
         const int steps = 1 + static_cast<int>(rng() % 30);
         for (int step = 0; step < steps && broken.empty(); ++step) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,11 +66,17 @@ inline std::string EventLine(int64_t n, int64_t time, int64_t correlation, std::
            "; subject=" + std::string(subject) + "; state=" + std::string(state) + "; detail=" + std::string(detail);
 }
 
-// Every record and counter except the lifecycle state, the failure count and the last result.
-inline std::string Fingerprint(const NativeUiHostProvider& p) {
-    std::string f = p.focusWindow + "|" + p.compositionText + "|" + p.surroundingText + "|" + p.inputPurpose + "|" +
-                    p.inputHints + "|" + p.clipboardOwner + "|" + p.clipboardFormat + "|" + p.clipboardPayload + "|" +
-                    p.sessionState + "|";
+// Hands every record and counter except the lifecycle state, the failure count and the last result
+// to visit.Text(text) and visit.Number(value), in a fixed order.
+template <class Visitor>
+void VisitRecords(const NativeUiHostProvider& p, Visitor& visit) {
+    for (std::string_view text :
+         {std::string_view(p.focusWindow), std::string_view(p.compositionText), std::string_view(p.surroundingText),
+          std::string_view(p.inputPurpose), std::string_view(p.inputHints), std::string_view(p.clipboardOwner),
+          std::string_view(p.clipboardFormat), std::string_view(p.clipboardPayload),
+          std::string_view(p.sessionState)}) {
+        visit.Text(text);
+    }
     for (int64_t v : std::initializer_list<int64_t>{p.selectionStart,
                                                     p.selectionEnd,
                                                     p.replacementStart,
@@ -93,19 +100,57 @@ inline std::string Fingerprint(const NativeUiHostProvider& p) {
                                                     p.lastCorrelation,
                                                     p.maxLatencyMicroseconds,
                                                     static_cast<int64_t>(p.events.size())}) {
-        f += std::to_string(v) + ",";
+        visit.Number(v);
     }
     for (const AccessibilityNode& n : p.Nodes()) {
-        f += "|" + n.id + "/" + std::to_string(n.generation) + "/" + n.role + "/" + n.name;
+        visit.Text(n.id);
+        visit.Number(n.generation);
+        visit.Text(n.role);
+        visit.Text(n.name);
     }
     for (const DisplayRecord& d : p.Displays()) {
-        f += "|" + d.id;
+        visit.Text(d.id);
         for (int32_t v : {d.x, d.y, d.width, d.height, d.workX, d.workY, d.workWidth, d.workHeight, d.scale}) {
-            f += "," + std::to_string(v);
+            visit.Number(v);
         }
-        f += d.primary ? "P" : "s";
+        visit.Number(d.primary);
     }
-    return f;
+}
+
+// Every visited record, written out in full.
+inline std::string Fingerprint(const NativeUiHostProvider& p) {
+    struct Writer {
+        std::string out;
+        void Text(std::string_view text) {
+            out += std::to_string(text.size());  // length-prefixed, so no separator is ambiguous
+            out += ':';
+            out += text;
+        }
+        void Number(int64_t v) {
+            out += std::to_string(v);
+            out += ',';
+        }
+    } writer;
+    VisitRecords(p, writer);
+    return writer.out;
+}
+
+// A cheap stand-in for Fingerprint, for the fuzzer: every visited number, and each text by its length
+// and three of its bytes. The provider only ever replaces a text whole, so a refusal that wrote one
+// would almost always show.
+inline uint64_t Digest(const NativeUiHostProvider& p) {
+    struct Hasher {
+        uint64_t h = 14695981039346656037ull;
+        void Number(int64_t v) { h = (h ^ static_cast<uint64_t>(v)) * 1099511628211ull; }
+        void Text(std::string_view text) {
+            Number(static_cast<int64_t>(text.size()));
+            if (text.empty()) return;
+            for (size_t at : {size_t{0}, text.size() / 2, text.size() - 1})
+                Number(static_cast<unsigned char>(text[at]));
+        }
+    } hasher;
+    VisitRecords(p, hasher);
+    return hasher.h;
 }
 
 }  // namespace rava::testing

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "tests/property_sequences.h"
 #include "tests/retained/store_operation_driver.h"
 
 namespace rava {
@@ -23,7 +24,7 @@ private:
 };
 
 TEST(StoreProperties, RandomSequencesKeepTheStoreConsistent) {
-    constexpr uint32_t kSequences = 2000;
+    const uint32_t kSequences = static_cast<uint32_t>(PropertySequences(2000));
     constexpr int kStepsPerSequence = 24;
     int failures = 0;
     int64_t admissions = 0;
