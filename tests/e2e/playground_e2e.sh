@@ -3,7 +3,7 @@
 # programs with the same expectations: rava_fluid.exe under Wine and the
 # native rava_fluid on the X11 host. Start-up frame, keys and pointer,
 # closing, and a window that cannot be made (plus, natively, a display
-# without GLX and a system without fonts).
+# without GLX, a system without fonts and one without DejaVu Sans).
 # Usage: playground_e2e.sh SCENARIO PROGRAM CLOSE_HELPER WORK_DIR TOOLS_DIR
 # Screenshots are kept in WORK_DIR as <scenario>_<step>.png.
 set -u
@@ -242,9 +242,30 @@ no_font() {
     return 0
 }
 
+other_font() {
+    # Without DejaVu Sans fontconfig's nearest font draws the text.
+    mkdir -p "$work/only-serif"
+    ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf "$work/only-serif/"
+    printf '<?xml version="1.0"?>\n<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>\n' \
+        "$work/only-serif" "$work/fc-cache" >"$work/only-serif.conf"
+    export FONTCONFIG_FILE="$work/only-serif.conf"
+    start_app
+    find_window || exit 1
+    park_pointer
+    sleep 1
+    shot start
+    ink=$(count_where "$last_shot" 34 50 300 45 "r > 0.5 && g > 0.5 && b > 0.5")
+    [ "$ink" -gt 200 ] && pass "title drawn: $ink light pixels" || fail "title drawn: $ink light pixels"
+    expect_pixel "$last_shot" 39 649 "48,116,96" "pause button (accent)"
+    focus_app
+    xdotool key Escape
+    wait_exit 10
+    expect_clean_exit 1000 "Escape"
+}
+
 case "$scenario" in
 startup | controls | close | creation_failure) "$scenario" ;;
-no_glx | no_font) if $native; then "$scenario"; else echo "$scenario is a native-only scenario"; exit 2; fi ;;
+no_glx | no_font | other_font) if $native; then "$scenario"; else echo "$scenario is a native-only scenario"; exit 2; fi ;;
 *) echo "unknown scenario $scenario"; exit 2 ;;
 esac
 echo "screenshots: $work/${scenario}_*.png"
