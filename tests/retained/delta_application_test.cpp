@@ -103,6 +103,17 @@ TEST_F(Owners, RangesRunFromSmallestToLargestSequenceAndNoSequenceRepeats) {
     EXPECT_EQ(store.PreflightUpdate(WithSequences("d", {300, 300, 301}, 2), Delta(), 2).message, repeated);
     for (const RenderCommand& c : a.commands) EXPECT_EQ(store.CommandOwner(c), 0) << c.sequence;
     EXPECT_EQ(store.FindCommand(Command("d", 299)), 4);
+    // A hand-written plan may bind a range over others; the lowest
+    // overlapping owner row is still the one named.
+    AdmissionPlan wide("w", 1);
+    wide.accepted = true;
+    wide.commands = {Command("w", 1000)};
+    wide.rangeLast = 1000;
+    store.ApplyPlan(wide, true);
+    for (auto [sequence, other] : {std::pair{15, "a"}, {300, "d"}, {600, "w"}}) {
+        RefuseBind(WithSequences("e", {sequence}), Delta(),
+                   std::string("retained resource owner e command range overlaps ") + other);
+    }
 }
 
 TEST_F(Owners, OptionalGlyphIsFoundWithoutCountingProbes) {
