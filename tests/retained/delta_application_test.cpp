@@ -126,7 +126,8 @@ TEST_F(Owners, OptionalGlyphIsFoundWithoutCountingProbes) {
         char digit;
         ResourceDelta delta;
         int32_t ref;
-    } rows[] = {{'1', Delta(), 0}, {'2', pending, 1}, {'3', Delta(), -1}};
+        int32_t validations;
+    } rows[] = {{'1', Delta(), 0, 0}, {'2', pending, 1, 1}, {'3', Delta(), -1, 0}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.digit);
         RenderFragment optional = RowWith([&](RenderCommand& c) {
@@ -139,6 +140,7 @@ TEST_F(Owners, OptionalGlyphIsFoundWithoutCountingProbes) {
         AdmissionPlan plan = store.PrepareDelta(optional, row.delta, 1, true);
         ASSERT_TRUE(plan.accepted) << plan.message;
         EXPECT_EQ(plan.glyphRefs, std::vector<int32_t>{row.ref});
+        EXPECT_EQ(plan.validations, row.validations);
         EXPECT_EQ(plan.indexProbes, store.PrepareDelta(plain, row.delta, 1, true).indexProbes);
     }
 }
@@ -336,6 +338,8 @@ TEST_F(Owners, IndexNodeLimit) {
     d.paints = {Paint("p")};
     EXPECT_TRUE(store.PreflightBinding(Fragment("a"), d, store.Revision()).accepted);
     d.images = {LoadingImage("im", 1)};  // two keys
+    RefuseBind(Fragment("a"), d, "retained resource store exceeds 200704 index nodes");
+    d.paints.clear();  // the image alone still needs one key too many
     RefuseBind(Fragment("a"), d, "retained resource store exceeds 200704 index nodes");
 }
 

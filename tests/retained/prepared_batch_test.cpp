@@ -366,6 +366,15 @@ TEST_F(CandidateBatches, LargeBatchCountsTheStepsOfAChainWalk) {
     EXPECT_EQ(store.OwnerPaintRef(kOwners - 1, 0), 2 * kOwners + kOwners - 2);
 }
 
+TEST_F(CandidateBatches, NewGenerationOfAStoredImageStagesOneIndexNode) {
+    BindOwnersAndQueueUpdates(2);
+    store.CommitImages(ReadyImage("im", 1));
+    for (int i = 0; store.IndexNodeCount() < 200704 - 2; ++i) store.PutKey("junk" + std::to_string(i), i);
+    deltas[0].images = {ReadyImage("im", 2)};  // two keys planned, one of them new
+    deltas[1].paints = {Paint("q")};           // fits only beside that one
+    EXPECT_EQ(Preflight(store.Revision()), "ok");
+}
+
 TEST_F(CandidateBatches, CommandAndEntryTotalsAreBounded) {
     BindOwnersAndQueueUpdates(1);
     fragments = {Fragment("o0", 2, 0, 65537)};
