@@ -21,13 +21,14 @@ Record StagedOrDefault(const std::vector<Record>& staged, int32_t position, int3
 }
 
 // Compares a new record with the known one of the same identity.
-template <typename Record>
+// The collision message is only formatted for a refusal.
+template <typename Record, typename Collision>
 bool AdmitByComparison(AdmissionPlan& plan, const Record& known, const Record& record, bool payload,
-                       const std::string& collision) {
+                       const Collision& collision) {
     AddCounter(plan.explicitComparisons, 1);
     if (payload) AddCounter(plan.payloadComparisons, 1);
     if (known == record) return true;
-    plan.message = collision;
+    plan.message = collision();
     return false;
 }
 
@@ -43,23 +44,23 @@ bool AdmitValidated(AdmissionPlan& plan, std::vector<Record>& pending, const Rec
 
 }  // namespace
 
-int32_t RetainedResourceStore::FindResource(AdmissionPlan& plan, StagingSet& staging, const std::string& key) const {
+int32_t RetainedResourceStore::FindResource(AdmissionPlan& plan, StagingSet& staging, std::string_view key) const {
     int32_t staged = staging.FindIdentity(key);
     if (staged >= 0) return staged;
     return FindKeyCounted(plan, key);
 }
 
 int32_t RetainedResourceStore::FindPaint(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const {
-    return FindResource(plan, staging, IdentityKey("paint", id, 0));
+    return FindResource(plan, staging, KeyText("paint", id, 0));
 }
 
 int32_t RetainedResourceStore::FindImageGeneration(AdmissionPlan& plan, StagingSet& staging, std::string_view id,
                                                    int32_t generation) const {
-    return FindResource(plan, staging, IdentityKey("image-generation", id, generation));
+    return FindResource(plan, staging, KeyText("image-generation", id, generation));
 }
 
 int32_t RetainedResourceStore::FindImageLatest(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const {
-    std::string key = IdentityKey("image-latest", id, 0);
+    const KeyText key("image-latest", id, 0);
     int32_t staged = staging.FindIdentity(key);
     if (staged >= 0) return ReadImage(staged, staging).generation;
     int32_t row = FindKeyCounted(plan, key);
@@ -67,15 +68,15 @@ int32_t RetainedResourceStore::FindImageLatest(AdmissionPlan& plan, StagingSet& 
 }
 
 int32_t RetainedResourceStore::FindGlyph(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const {
-    return FindResource(plan, staging, IdentityKey("glyph", id, 0));
+    return FindResource(plan, staging, KeyText("glyph", id, 0));
 }
 
 int32_t RetainedResourceStore::FindClip(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const {
-    return FindResource(plan, staging, IdentityKey("clip", id, 0));
+    return FindResource(plan, staging, KeyText("clip", id, 0));
 }
 
 int32_t RetainedResourceStore::FindTransform(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const {
-    return FindResource(plan, staging, IdentityKey("transform", id, 0));
+    return FindResource(plan, staging, KeyText("transform", id, 0));
 }
 
 RenderPaint RetainedResourceStore::ReadPaint(int32_t position, const StagingSet& staging) const {
@@ -104,7 +105,7 @@ RenderTransform RetainedResourceStore::ReadTransform(int32_t position, const Sta
 }
 
 bool RetainedResourceStore::AdmitPaint(AdmissionPlan& plan, StagingSet& staging, const RenderPaint& paint) const {
-    std::string collision = Format("retained paint identity collision for {0}", {paint.id});
+    auto collision = [&] { return Format("retained paint identity collision for {0}", {paint.id}); };
     int32_t known = FindPaint(plan, staging, paint.id);
     if (known >= 0) return AdmitByComparison(plan, ReadPaint(known, staging), paint, false, collision);
     int32_t pending = plan.PendingPaintIndex(paint.id);
@@ -116,7 +117,9 @@ bool RetainedResourceStore::AdmitPaint(AdmissionPlan& plan, StagingSet& staging,
 }
 
 bool RetainedResourceStore::AdmitImage(AdmissionPlan& plan, StagingSet& staging, const RenderImage& image) const {
-    std::string collision = Format("retained image identity collision for {0}@{1}", {image.id, image.generation});
+    auto collision = [&] {
+        return Format("retained image identity collision for {0}@{1}", {image.id, image.generation});
+    };
     int32_t known = FindImageGeneration(plan, staging, image.id, image.generation);
     if (known >= 0) return AdmitByComparison(plan, ReadImage(known, staging), image, true, collision);
     int32_t pending = plan.PendingImageIndex(image.id, image.generation);
@@ -135,7 +138,7 @@ bool RetainedResourceStore::AdmitImage(AdmissionPlan& plan, StagingSet& staging,
 }
 
 bool RetainedResourceStore::AdmitGlyph(AdmissionPlan& plan, StagingSet& staging, const RenderGlyphAlpha& glyph) const {
-    std::string collision = Format("retained glyph identity collision for {0}", {glyph.id});
+    auto collision = [&] { return Format("retained glyph identity collision for {0}", {glyph.id}); };
     int32_t known = FindGlyph(plan, staging, glyph.id);
     if (known >= 0) return AdmitByComparison(plan, ReadGlyph(known, staging), glyph, true, collision);
     int32_t pending = plan.PendingGlyphIndex(glyph.id);
@@ -146,7 +149,7 @@ bool RetainedResourceStore::AdmitGlyph(AdmissionPlan& plan, StagingSet& staging,
 }
 
 bool RetainedResourceStore::AdmitClip(AdmissionPlan& plan, StagingSet& staging, const RenderClip& clip) const {
-    std::string collision = Format("retained clip identity collision for {0}", {clip.id});
+    auto collision = [&] { return Format("retained clip identity collision for {0}", {clip.id}); };
     int32_t known = FindClip(plan, staging, clip.id);
     if (known >= 0) return AdmitByComparison(plan, ReadClip(known, staging), clip, false, collision);
     int32_t pending = plan.PendingClipIndex(clip.id);
@@ -158,7 +161,7 @@ bool RetainedResourceStore::AdmitClip(AdmissionPlan& plan, StagingSet& staging, 
 
 bool RetainedResourceStore::AdmitTransform(AdmissionPlan& plan, StagingSet& staging,
                                            const RenderTransform& transform) const {
-    std::string collision = Format("retained transform identity collision for {0}", {transform.id});
+    auto collision = [&] { return Format("retained transform identity collision for {0}", {transform.id}); };
     int32_t known = FindTransform(plan, staging, transform.id);
     if (known >= 0) return AdmitByComparison(plan, ReadTransform(known, staging), transform, false, collision);
     int32_t pending = plan.PendingTransformIndex(transform.id);
@@ -172,7 +175,7 @@ bool RetainedResourceStore::AppendPaintRow(const RenderPaint& paint) {
     if (IsClosed()) return false;
     int32_t row = paints_.Size();
     paints_.Append(paint);
-    IndexPut(IdentityKey("paint", paint.id, 0), row);
+    IndexPut(KeyText("paint", paint.id, 0), row);
     return true;
 }
 
@@ -180,9 +183,9 @@ bool RetainedResourceStore::AppendImageRow(const RenderImage& image) {
     if (IsClosed()) return false;
     int32_t row = images_.Size();
     images_.Append(image);
-    IndexPut(IdentityKey("image-generation", image.id, image.generation), row);
+    IndexPut(KeyText("image-generation", image.id, image.generation), row);
     // Overwrites the previous row of the id: the latest key follows commits.
-    IndexPut(IdentityKey("image-latest", image.id, 0), row);
+    IndexPut(KeyText("image-latest", image.id, 0), row);
     AddCounter(payloadBytes_, image.sizeBytes);
     return true;
 }
@@ -191,7 +194,7 @@ bool RetainedResourceStore::AppendGlyphRow(const RenderGlyphAlpha& glyph) {
     if (IsClosed()) return false;
     int32_t row = glyphs_.Size();
     glyphs_.Append(glyph);
-    IndexPut(IdentityKey("glyph", glyph.id, 0), row);
+    IndexPut(KeyText("glyph", glyph.id, 0), row);
     AddCounter(payloadBytes_, glyph.sizeBytes);
     return true;
 }
@@ -200,7 +203,7 @@ bool RetainedResourceStore::AppendClipRow(const RenderClip& clip) {
     if (IsClosed()) return false;
     int32_t row = clips_.Size();
     clips_.Append(clip);
-    IndexPut(IdentityKey("clip", clip.id, 0), row);
+    IndexPut(KeyText("clip", clip.id, 0), row);
     return true;
 }
 
@@ -208,7 +211,7 @@ bool RetainedResourceStore::AppendTransformRow(const RenderTransform& transform)
     if (IsClosed()) return false;
     int32_t row = transforms_.Size();
     transforms_.Append(transform);
-    IndexPut(IdentityKey("transform", transform.id, 0), row);
+    IndexPut(KeyText("transform", transform.id, 0), row);
     return true;
 }
 

@@ -22,7 +22,7 @@ void StageById(const std::vector<Record>& pending, int32_t storeRows, std::vecto
     for (const Record& r : pending) {
         int32_t position = SaturateToInt32(static_cast<int64_t>(storeRows) + staged.size());
         staged.push_back(r);
-        staging.identityMap.Put(IdentityKey(kind, r.id, 0), position, nullptr);
+        staging.identityMap.Put(KeyText(kind, r.id, 0), position, nullptr);
         AddCounter(staging.stagedIndexNodes, 1);
     }
 }
@@ -47,11 +47,11 @@ AdmissionPlan PreparedCandidateBatch::ItemPlan(int32_t index, const RenderFragme
 void RetainedResourceStore::StagePlan(const AdmissionPlan& plan, StagingSet& staging) const {
     StageById(plan.pendingPaints, paints_.Size(), staging.paints, "paint", staging);
     for (const RenderImage& r : plan.pendingImages) {
-        std::string latest = IdentityKey("image-latest", r.id, 0);
+        const KeyText latest("image-latest", r.id, 0);
         bool present = staging.FindIdentity(latest) >= 0 || index_.Find(latest, nullptr) >= 0;
         int32_t position = SaturateToInt32(static_cast<int64_t>(images_.Size()) + staging.images.size());
         staging.images.push_back(r);
-        staging.identityMap.Put(IdentityKey("image-generation", r.id, r.generation), position, nullptr);
+        staging.identityMap.Put(KeyText("image-generation", r.id, r.generation), position, nullptr);
         staging.identityMap.Put(latest, position, nullptr);
         AddCounter(staging.stagedIndexNodes, present ? 1 : 2);
         AddCounter(staging.stagedPayloadBytes, r.sizeBytes);
@@ -109,23 +109,21 @@ std::shared_ptr<PreparedCandidateBatch> RetainedResourceStore::PreflightCandidat
     for (int64_t i = 0; i < n; ++i) {
         const RenderFragment& f = fragments[i];
         // Owners are keyed by the bare id; only sequences use identity keys.
-        if (staging.FindOwner(f.id) >= 0) {
+        if (staging.ownerMap.FindOrPut(f.id, static_cast<int32_t>(i), &staging.ownerProbes) >= 0) {
             return finish(false, Format("retained resource candidate batch duplicates owner {0}", {f.id}), &staging);
         }
-        staging.ownerMap.Put(f.id, static_cast<int32_t>(i), nullptr);
         for (const RenderCommand& c : f.commands) {
-            std::string sequenceKey = IdentityKey("command-sequence", "", c.sequence);
-            if (staging.FindSequence(sequenceKey) >= 0) {
+            const KeyText sequenceKey("command-sequence", "", c.sequence);
+            if (staging.sequenceMap.FindOrPut(sequenceKey, static_cast<int32_t>(i), &staging.sequenceProbes) >= 0) {
                 return finish(false,
                               Format("retained resource candidate batch duplicates command sequence {0}", {c.sequence}),
                               &staging);
             }
-            staging.sequenceMap.Put(sequenceKey, static_cast<int32_t>(i), nullptr);
         }
     }
 
     for (int64_t i = 0; i < n; ++i) {
-        AdmissionPlan plan = BuildPlan(fragments[i], deltas[i], expectedRevision, false, staging);
+        AdmissionPlan plan = BuildPlan(fragments[i], deltas[i], expectedRevision, false, staging, false);
         if (!plan.accepted) {
             return finish(false, Format("retained resource candidate batch item {0}: {1}", {i, plan.message}),
                           &staging);
@@ -160,8 +158,10 @@ OperationResult RetainedResourceStore::CommitPreparedCandidateBatch(const std::s
     // accepted preflight needs an open store: the store is still open here.
     int64_t validations = 0, explicitComparisons = 0, payloadComparisons = 0, indexProbes = 0;
     for (int32_t i = 0; i < batch->ItemCount(); ++i) {
-        AdmissionPlan plan = batch->ItemPlan(i, fragments[i], deltas[i]);
-        WritePlan(plan, false);
+        // Unchanged inputs: the fragment's own commands are the plan's.
+        const PreparedAdmission& item = *batch->items_[i];
+        AdmissionPlan plan = item.RebuildPlan(fragments[i], deltas[i], false);
+        WritePlan(plan, false, fragments[i].commands, &item.CommandSignatures());
         validations += plan.validations;
         explicitComparisons += plan.explicitComparisons;
         payloadComparisons += plan.payloadComparisons;

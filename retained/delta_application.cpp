@@ -61,7 +61,7 @@ int32_t RetainedResourceStore::ResolveTransform(AdmissionPlan& plan, StagingSet&
 // a present mask keeps its reference, an absent one is simply -1.
 int32_t RetainedResourceStore::FindOptionalGlyph(AdmissionPlan& plan, const StagingSet& staging,
                                                  std::string_view id) const {
-    const std::string key = IdentityKey("glyph", id, 0);
+    const KeyText key("glyph", id, 0);
     int32_t found = staging.identityMap.Find(key, nullptr);
     if (found < 0) found = index_.Find(key, nullptr);
     if (found >= 0) return found;
@@ -86,10 +86,9 @@ std::string RetainedResourceStore::CheckOwner(const RenderFragment& f, const Seq
         if (span.repeats) return repeats();
         // Ranges span the smallest to the largest sequence, so disjoint
         // ranges keep every owner's command keys apart whatever the order.
-        for (int32_t o = 0; o < owners_.Size(); ++o) {
-            if (owners_.rangeLast[o] >= span.low && span.high >= owners_.rangeFirst[o]) {
-                return Format("retained resource owner {0} command range overlaps {1}", {f.id, owners_.ownerIds[o]});
-            }
+        const int32_t other = owners_.FirstOverlap(span.low, span.high);
+        if (other >= 0) {
+            return Format("retained resource owner {0} command range overlaps {1}", {f.id, owners_.ownerIds[other]});
         }
         return "";
     }
@@ -100,12 +99,14 @@ std::string RetainedResourceStore::CheckOwner(const RenderFragment& f, const Seq
     if (owners_.ownerGenerations[ownerRow] >= f.generation) {
         return Format("retained resource owner {0} requires a newer fragment generation", {f.id});
     }
-    const std::string exactRange = Format("retained resource owner {0} must preserve its exact command range", {f.id});
-    if (static_cast<int64_t>(f.commands.size()) != owners_.ownerCommandCounts[ownerRow]) return exactRange;
+    const auto exactRange = [&] {
+        return Format("retained resource owner {0} must preserve its exact command range", {f.id});
+    };
+    if (static_cast<int64_t>(f.commands.size()) != owners_.ownerCommandCounts[ownerRow]) return exactRange();
     for (size_t i = 0; i < f.commands.size(); ++i) {
         const RenderCommand& c = f.commands[i];
         int64_t p = static_cast<int64_t>(owners_.ownerStarts[ownerRow]) + static_cast<int64_t>(i);
-        if (!commands_.Has(SaturateToInt32(p)) || c.sequence != commands_.commandSequences[p]) return exactRange;
+        if (!commands_.Has(SaturateToInt32(p)) || c.sequence != commands_.commandSequences[p]) return exactRange();
         if (c.kind == "image" && commands_.commandKinds[p] == "image" && c.resourceId == commands_.commandResourceIds[p] &&
             c.imageGeneration < commands_.commandImageGenerations[p]) {
             return Format("retained resource owner {0} image {1} generation regressed from {2} to {3}",
@@ -177,7 +178,8 @@ std::string RetainedResourceStore::ResolveReferences(const RenderFragment& f, Ad
 }
 
 AdmissionPlan RetainedResourceStore::BuildPlan(const RenderFragment& f, const ResourceDelta& delta,
-                                               int32_t expectedRevision, bool binding, StagingSet& staging) const {
+                                               int32_t expectedRevision, bool binding, StagingSet& staging,
+                                               bool keepCommands) const {
     AdmissionPlan plan(f.id, f.generation);
     auto refuse = [&plan](std::string message) {
         plan.message = std::move(message);
@@ -221,18 +223,19 @@ AdmissionPlan RetainedResourceStore::BuildPlan(const RenderFragment& f, const Re
     if (!message.empty()) return refuse(message);
     message = ResolveReferences(f, plan, staging);
     if (!message.empty()) return refuse(message);
-    plan.commands = f.commands;
+    if (keepCommands) plan.commands = f.commands;
     plan.accepted = true;
     plan.message = "ok";
     return plan;
 }
 
-bool RetainedResourceStore::AppendCommand(int32_t ownerRow, const RenderCommand& c, int32_t paintRef, int32_t imageRef,
-                                          int32_t glyphRef, int32_t clipRef, int32_t transformRef) {
+bool RetainedResourceStore::AppendCommand(int32_t ownerRow, const RenderCommand& c, const std::string* signature,
+                                          int32_t paintRef, int32_t imageRef, int32_t glyphRef, int32_t clipRef,
+                                          int32_t transformRef) {
     if (IsClosed()) return false;
     commands_.commandSequences.push_back(c.sequence);
     commands_.commandOwners.push_back(ownerRow);
-    commands_.commandSignatures.push_back(CommandSignature(c));
+    commands_.commandSignatures.push_back(signature ? *signature : CommandSignature(c));
     commands_.commandKinds.push_back(c.kind);
     commands_.commandResourceIds.push_back(c.resourceId);
     commands_.commandImageGenerations.push_back(c.imageGeneration);
@@ -244,11 +247,13 @@ bool RetainedResourceStore::AppendCommand(int32_t ownerRow, const RenderCommand&
     return true;
 }
 
-bool RetainedResourceStore::ReplaceCommand(int32_t p, const RenderCommand& c, int32_t paintRef, int32_t imageRef,
-                                           int32_t glyphRef, int32_t clipRef, int32_t transformRef) {
+bool RetainedResourceStore::ReplaceCommand(int32_t p, const RenderCommand& c, const std::string* signature,
+                                           int32_t paintRef, int32_t imageRef, int32_t glyphRef, int32_t clipRef,
+                                           int32_t transformRef) {
     if (!commands_.Has(p)) return false;
     commands_.commandSequences[p] = c.sequence;
-    commands_.commandSignatures[p] = CommandSignature(c);
+    if (signature) commands_.commandSignatures[p] = *signature;
+    else commands_.commandSignatures[p] = CommandSignature(c);
     commands_.commandKinds[p] = c.kind;
     commands_.commandResourceIds[p] = c.resourceId;
     commands_.commandImageGenerations[p] = c.imageGeneration;
@@ -263,17 +268,21 @@ bool RetainedResourceStore::ReplaceCommand(int32_t p, const RenderCommand& c, in
 void RetainedResourceStore::AppendCommandRow(int32_t ownerRow, const RenderCommand& command, int32_t paintRef,
                                              int32_t imageRef, int32_t glyphRef, int32_t clipRef,
                                              int32_t transformRef) {
-    StepRevisionIf(AppendCommand(ownerRow, command, paintRef, imageRef, glyphRef, clipRef, transformRef));
+    StepRevisionIf(AppendCommand(ownerRow, command, nullptr, paintRef, imageRef, glyphRef, clipRef, transformRef));
 }
 
 void RetainedResourceStore::ReplaceCommandRow(int32_t position, const RenderCommand& command, int32_t paintRef,
                                               int32_t imageRef, int32_t glyphRef, int32_t clipRef,
                                               int32_t transformRef) {
-    StepRevisionIf(ReplaceCommand(position, command, paintRef, imageRef, glyphRef, clipRef, transformRef));
+    StepRevisionIf(ReplaceCommand(position, command, nullptr, paintRef, imageRef, glyphRef, clipRef, transformRef));
 }
 
-bool RetainedResourceStore::WritePlan(const AdmissionPlan& plan, bool binding) {
+bool RetainedResourceStore::WritePlan(const AdmissionPlan& plan, bool binding,
+                                      const std::vector<RenderCommand>& commands,
+                                      const std::vector<std::string>* signatures) {
     if (!plan.accepted || IsClosed()) return false;
+    if (signatures && signatures->size() != commands.size()) signatures = nullptr;
+    auto signatureAt = [signatures](size_t i) { return signatures ? &(*signatures)[i] : nullptr; };
     bool wrote = false;
     for (const RenderPaint& r : plan.pendingPaints) wrote |= AppendPaintRow(r);
     for (const RenderImage& r : plan.pendingImages) wrote |= AppendImageRow(r);
@@ -281,22 +290,23 @@ bool RetainedResourceStore::WritePlan(const AdmissionPlan& plan, bool binding) {
     for (const RenderClip& r : plan.pendingClips) wrote |= AppendClipRow(r);
     for (const RenderTransform& r : plan.pendingTransforms) wrote |= AppendTransformRow(r);
 
-    const int32_t count = SaturateToInt32(static_cast<int64_t>(plan.commands.size()));
+    const int32_t count = SaturateToInt32(static_cast<int64_t>(commands.size()));
     if (binding) {
         const int32_t r = owners_.Size();
         owners_.ownerIds.push_back(plan.ownerId);
-        IndexPut(IdentityKey("binding", plan.ownerId, 0), r);
+        IndexPut(KeyText("binding", plan.ownerId, 0), r);
         owners_.ownerGenerations.push_back(plan.generation);
         owners_.rangeFirst.push_back(plan.rangeFirst);
         owners_.rangeLast.push_back(plan.rangeLast);
         owners_.ownerStarts.push_back(commands_.Size());
         owners_.ownerCommandCounts.push_back(count);
-        for (size_t i = 0; i < plan.commands.size(); ++i) {
-            const RenderCommand& c = plan.commands[i];
+        owners_.RangeAdded(r);
+        for (size_t i = 0; i < commands.size(); ++i) {
+            const RenderCommand& c = commands[i];
             int32_t position = commands_.Size();
-            AppendCommand(r, c, RefAt(plan.paintRefs, i), RefAt(plan.imageRefs, i), RefAt(plan.glyphRefs, i),
-                          RefAt(plan.clipRefs, i), RefAt(plan.transformRefs, i));
-            IndexPut(IdentityKey("command-sequence", "", c.sequence), position);
+            AppendCommand(r, c, signatureAt(i), RefAt(plan.paintRefs, i), RefAt(plan.imageRefs, i),
+                          RefAt(plan.glyphRefs, i), RefAt(plan.clipRefs, i), RefAt(plan.transformRefs, i));
+            IndexPut(KeyText("command-sequence", "", c.sequence), position);
         }
         AddCounter(commandCount_, count);
         return true;
@@ -305,18 +315,20 @@ bool RetainedResourceStore::WritePlan(const AdmissionPlan& plan, bool binding) {
     // Only a plan that keeps the owner's exact range rewrites its rows.
     if (!owners_.Has(r) || owners_.ownerCommandCounts[r] != count) return wrote;
     owners_.ownerGenerations[r] = plan.generation;
+    // Checked updates keep their sequences and so their range.
+    if (owners_.rangeFirst[r] != plan.rangeFirst || owners_.rangeLast[r] != plan.rangeLast) owners_.RangeChanged();
     owners_.rangeFirst[r] = plan.rangeFirst;
     owners_.rangeLast[r] = plan.rangeLast;
-    for (size_t i = 0; i < plan.commands.size(); ++i) {
-        ReplaceCommand(owners_.ownerStarts[r] + static_cast<int32_t>(i), plan.commands[i], RefAt(plan.paintRefs, i),
-                       RefAt(plan.imageRefs, i), RefAt(plan.glyphRefs, i), RefAt(plan.clipRefs, i),
-                       RefAt(plan.transformRefs, i));
+    for (size_t i = 0; i < commands.size(); ++i) {
+        ReplaceCommand(owners_.ownerStarts[r] + static_cast<int32_t>(i), commands[i], signatureAt(i),
+                       RefAt(plan.paintRefs, i), RefAt(plan.imageRefs, i), RefAt(plan.glyphRefs, i),
+                       RefAt(plan.clipRefs, i), RefAt(plan.transformRefs, i));
     }
     return true;
 }
 
 void RetainedResourceStore::ApplyPlan(const AdmissionPlan& plan, bool binding) {
-    StepRevisionIf(WritePlan(plan, binding));
+    StepRevisionIf(WritePlan(plan, binding, plan.commands, nullptr));
 }
 
 void RetainedResourceStore::ApplyCounters(int64_t validations, int64_t explicitComparisons,
@@ -330,23 +342,37 @@ void RetainedResourceStore::ApplyCounters(int64_t validations, int64_t explicitC
 }
 
 OperationResult RetainedResourceStore::CommitPlan(const AdmissionPlan& plan, bool binding) {
+    return CommitPlan(plan, binding, plan.commands, nullptr);
+}
+
+OperationResult RetainedResourceStore::CommitPlan(const AdmissionPlan& plan, bool binding,
+                                                  const std::vector<RenderCommand>& commands,
+                                                  const std::vector<std::string>* signatures) {
     if (!plan.accepted) return Rejected(plan.message);
     if (!IsOpen()) return Rejected("retained resource store is not open");
-    WritePlan(plan, binding);
+    WritePlan(plan, binding, commands, signatures);
     ApplyCounters(plan.validations, plan.explicitComparisons, plan.payloadComparisons, plan.indexProbes);
     return {true, revision_, plan.validations, plan.explicitComparisons, plan.payloadComparisons, "ok"};
 }
 
+OperationResult RetainedResourceStore::CommitNow(const RenderFragment& fragment, const ResourceDelta& delta,
+                                                 int32_t expectedRevision, bool binding) {
+    // The plan is written at once, so it writes the fragment's own commands
+    // instead of keeping a copy.
+    StagingSet staging(1);
+    AdmissionPlan plan = BuildPlan(fragment, delta, expectedRevision, binding, staging, false);
+    if (!plan.accepted) return Rejected(plan.message);
+    return CommitPlan(plan, binding, fragment.commands, nullptr);
+}
+
 OperationResult RetainedResourceStore::BindOwner(const RenderFragment& fragment, const ResourceDelta& delta,
                                                  int32_t expectedRevision) {
-    AdmissionPlan plan = PrepareDelta(fragment, delta, expectedRevision, true);
-    return plan.accepted ? CommitPlan(plan, true) : Rejected(plan.message);
+    return CommitNow(fragment, delta, expectedRevision, true);
 }
 
 OperationResult RetainedResourceStore::UpdateOwner(const RenderFragment& fragment, const ResourceDelta& delta,
                                                    int32_t expectedRevision) {
-    AdmissionPlan plan = PrepareDelta(fragment, delta, expectedRevision, false);
-    return plan.accepted ? CommitPlan(plan, false) : Rejected(plan.message);
+    return CommitNow(fragment, delta, expectedRevision, false);
 }
 
 OperationResult RetainedResourceStore::PreflightBinding(const RenderFragment& fragment, const ResourceDelta& delta,
@@ -364,9 +390,9 @@ OperationResult RetainedResourceStore::PreflightUpdate(const RenderFragment& fra
 }
 
 int32_t RetainedResourceStore::FindCommand(const RenderCommand& command) const {
-    int32_t p = FindKey(IdentityKey("command-sequence", "", command.sequence));
+    int32_t p = FindKey(KeyText("command-sequence", "", command.sequence));
     if (!commands_.Has(p) || commands_.commandSequences[p] != command.sequence) return -1;
-    return commands_.commandSignatures[p] == CommandSignature(command) ? p : -1;
+    return SignsAs(command, commands_.commandSignatures[p]) ? p : -1;
 }
 
 int32_t RetainedResourceStore::CommandOwner(const RenderCommand& command) const {

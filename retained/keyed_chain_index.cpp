@@ -1,5 +1,8 @@
-// ChainedKeyIndex: chain walks with step counting over parallel node columns.
+// ChainedKeyIndex: digest-table lookups that count the chain steps a walk
+// would take, from per-bucket node counts and each node's place in its bucket.
 #include "retained/keyed_chain_index.h"
+
+#include <cstring>
 
 #include "retained/checked_counters.h"
 #include "retained/render_records.h"
@@ -7,60 +10,115 @@
 namespace rava {
 namespace {
 
-uint64_t KeyDigest(std::string_view key) {
-    uint64_t h = 1469598103934665603ull;
-    for (char c : key) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 1099511628211ull;
-    }
+uint64_t Mix(uint64_t h) {
+    h ^= h >> 32;
+    h *= 0xd6e8feb86659fd93ull;
+    h ^= h >> 32;
     return h;
 }
+
+// Word-at-a-time digest; only equal digests are compared byte for byte.
+uint64_t KeyDigest(std::string_view key) {
+    uint64_t h = 0x9e3779b97f4a7c15ull ^ key.size();
+    size_t i = 0;
+    for (; i + 8 <= key.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, key.data() + i, 8);
+        h = Mix(h ^ word) * 0x9e3779b97f4a7c15ull;
+    }
+    uint64_t tail = 0;
+    if (i < key.size()) std::memcpy(&tail, key.data() + i, key.size() - i);
+    return Mix(Mix(h ^ tail));
+}
+
+constexpr size_t kFirstSlots = 16;
 
 }  // namespace
 
 ChainedKeyIndex::ChainedKeyIndex(int32_t bucketCount)
-    : bucketCount_(bucketCount < 1 ? 1 : bucketCount), bucketHeads_(static_cast<size_t>(bucketCount_), -1) {}
+    : bucketCount_(bucketCount < 1 ? 1 : bucketCount), bucketLengths_(static_cast<size_t>(bucketCount_), 0) {}
+
+int32_t ChainedKeyIndex::NodeOf(std::string_view key, uint64_t digest) const {
+    if (slots_.empty()) return -1;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = static_cast<size_t>(digest) & mask;; i = (i + 1) & mask) {
+        int32_t n = slots_[i];
+        if (n < 0) return -1;
+        if (nodes_[n].digest == digest && nodeKeys_[n] == key) return n;
+    }
+}
 
 int32_t ChainedKeyIndex::Find(std::string_view key, int32_t* probes) const {
-    if (bucketHeads_.empty()) return -1;
-    uint64_t digest = KeyDigest(key);
-    int64_t steps = 0;
-    int32_t result = -1;
-    for (int32_t n = bucketHeads_[IdentityHash(key, bucketCount_)]; n >= 0; n = nodeLinks_[n].next) {
-        ++steps;
-        if (nodeLinks_[n].digest == digest && nodeKeys_[n] == key) {
-            result = nodeLinks_[n].value;
-            break;
-        }
+    // Every bucket of an empty index is empty: nothing to hash or count.
+    if (released_ || nodes_.empty()) return -1;
+    int32_t n = NodeOf(key, KeyDigest(key));
+    if (n >= 0) {
+        const Node& node = nodes_[n];
+        if (probes) AddCounter(*probes, bucketLengths_[node.bucket] - node.ordinal);
+        return node.value;
     }
-    if (probes) AddCounter(*probes, steps);
-    return result;
+    if (probes) AddCounter(*probes, bucketLengths_[IdentityHash(key, bucketCount_)]);
+    return -1;
 }
 
 bool ChainedKeyIndex::Put(std::string_view key, int32_t value, int32_t* probes) {
-    if (bucketHeads_.empty()) return false;
-    uint64_t digest = KeyDigest(key);
-    int32_t bucket = IdentityHash(key, bucketCount_);
-    int64_t steps = 0;
-    for (int32_t n = bucketHeads_[bucket]; n >= 0; n = nodeLinks_[n].next) {
-        ++steps;
-        if (nodeLinks_[n].digest == digest && nodeKeys_[n] == key) {
-            nodeLinks_[n].value = value;
-            if (probes) AddCounter(*probes, steps);
-            return true;
-        }
+    if (released_) return false;
+    const uint64_t digest = KeyDigest(key);
+    int32_t n = NodeOf(key, digest);
+    if (n >= 0) {
+        Node& node = nodes_[n];
+        if (probes) AddCounter(*probes, bucketLengths_[node.bucket] - node.ordinal);
+        node.value = value;
+        return true;
     }
-    if (probes) AddCounter(*probes, steps);
-    nodeKeys_.emplace_back(key);
-    nodeLinks_.push_back({digest, bucketHeads_[bucket], value});
-    bucketHeads_[bucket] = static_cast<int32_t>(nodeKeys_.size() - 1);
+    const int32_t bucket = IdentityHash(key, bucketCount_);
+    if (probes) AddCounter(*probes, bucketLengths_[bucket]);
+    Insert(key, digest, bucket, value);
     return true;
 }
 
+int32_t ChainedKeyIndex::FindOrPut(std::string_view key, int32_t value, int32_t* probes) {
+    if (released_) return -1;
+    const uint64_t digest = KeyDigest(key);
+    int32_t n = NodeOf(key, digest);
+    if (n >= 0) {
+        const Node& node = nodes_[n];
+        if (probes) AddCounter(*probes, bucketLengths_[node.bucket] - node.ordinal);
+        return node.value;
+    }
+    const int32_t bucket = IdentityHash(key, bucketCount_);
+    if (probes) AddCounter(*probes, bucketLengths_[bucket]);
+    Insert(key, digest, bucket, value);
+    return -1;
+}
+
+void ChainedKeyIndex::Insert(std::string_view key, uint64_t digest, int32_t bucket, int32_t value) {
+    if ((nodes_.size() + 1) * 2 > slots_.size()) Grow();
+    const int32_t number = static_cast<int32_t>(nodes_.size());
+    nodeKeys_.emplace_back(key);
+    nodes_.push_back({digest, value, bucket, bucketLengths_[bucket]++});
+    const size_t mask = slots_.size() - 1;
+    size_t i = static_cast<size_t>(digest) & mask;
+    while (slots_[i] >= 0) i = (i + 1) & mask;
+    slots_[i] = number;
+}
+
+void ChainedKeyIndex::Grow() {
+    slots_.assign(slots_.empty() ? kFirstSlots : slots_.size() * 2, -1);
+    const size_t mask = slots_.size() - 1;
+    for (size_t n = 0; n < nodes_.size(); ++n) {
+        size_t i = static_cast<size_t>(nodes_[n].digest) & mask;
+        while (slots_[i] >= 0) i = (i + 1) & mask;
+        slots_[i] = static_cast<int32_t>(n);
+    }
+}
+
 void ChainedKeyIndex::Release() {
-    bucketHeads_ = {};
+    released_ = true;
+    bucketLengths_ = {};
     nodeKeys_ = {};
-    nodeLinks_ = {};
+    nodes_ = {};
+    slots_ = {};
 }
 
 }  // namespace rava

@@ -1,7 +1,13 @@
 // ChainedKeyIndex: a chained hash table from identity keys to int32 values
 // with a fixed bucket count, buckets placed by IdentityHash. Nodes are only
-// appended (new nodes head their chain); putting a present key overwrites it.
-// Used for the store's identity index and for the staging set's three maps.
+// appended (a new node heads its bucket's chain); putting a present key
+// overwrites it. Used for the store's identity index and for the staging
+// set's three maps.
+//
+// Lookups report the chain steps a walk from the bucket's head would take,
+// but find the key through a digest table instead of walking: since nodes
+// are never removed, a node is reached after the nodes added to its bucket
+// later, plus itself, and a missing key after the whole bucket.
 #pragma once
 
 #include <cstdint>
@@ -15,33 +21,43 @@ class ChainedKeyIndex {
 public:
     explicit ChainedKeyIndex(int32_t bucketCount);
 
-    // Value of the key or -1. Every chain node visited adds 1 to *probes
-    // (saturating) when probes is given.
+    // Value of the key or -1. The chain steps of the lookup are added to
+    // *probes (saturating) when probes is given.
     int32_t Find(std::string_view key, int32_t* probes) const;
-    // Inserts or overwrites; visited nodes are counted as in Find. False only
+    // Inserts or overwrites; the steps are counted as in Find. False only
     // for a released index, which is not written.
     bool Put(std::string_view key, int32_t value, int32_t* probes);
+    // Find with its steps counted, then, only when the key is missing, an
+    // uncounted Put of the value; answers what Find answered.
+    int32_t FindOrPut(std::string_view key, int32_t value, int32_t* probes);
     // Drops every node and bucket; the index then finds nothing and ignores
     // further puts (a closed store stays empty).
     void Release();
 
     int32_t BucketCount() const { return bucketCount_; }
     int32_t NodeCount() const { return static_cast<int32_t>(nodeKeys_.size()); }
-    bool Released() const { return bucketHeads_.empty(); }
+    bool Released() const { return released_; }
 
 private:
-    int32_t bucketCount_;
-    // The columns a chain walk touches sit together, one cache line a node;
-    // the full-width digest skips most byte-wise key comparisons without
-    // changing which node matches or what is counted.
-    struct NodeLink {
+    struct Node {
         uint64_t digest;
-        int32_t next;
         int32_t value;
+        int32_t bucket;
+        // Nodes of the bucket added before this one.
+        int32_t ordinal;
     };
-    std::vector<int32_t> bucketHeads_;
+    // Node number of the key, or -1.
+    int32_t NodeOf(std::string_view key, uint64_t digest) const;
+    void Grow();
+    void Insert(std::string_view key, uint64_t digest, int32_t bucket, int32_t value);
+
+    int32_t bucketCount_;
+    bool released_ = false;
+    std::vector<int32_t> bucketLengths_;
     std::vector<std::string> nodeKeys_;
-    std::vector<NodeLink> nodeLinks_;
+    std::vector<Node> nodes_;
+    // Open addressing by digest, node numbers or -1; at most half full.
+    std::vector<int32_t> slots_;
 };
 
 }  // namespace rava

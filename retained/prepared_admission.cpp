@@ -16,10 +16,10 @@ std::vector<std::string> SignAll(const std::vector<Record>& records, Sign sign) 
     return out;
 }
 
-template <typename Record, typename Sign>
-bool SameSignatures(const std::vector<Record>& records, const std::vector<std::string>& kept, Sign sign) {
+template <typename Record>
+bool SameSignatures(const std::vector<Record>& records, const std::vector<std::string>& kept) {
     for (size_t i = 0; i < records.size(); ++i) {
-        if (sign(records[i]) != kept[i]) return false;
+        if (!SignsAs(records[i], kept[i])) return false;
     }
     return true;
 }
@@ -72,7 +72,7 @@ PreparedAdmission::PreparedAdmission(std::shared_ptr<StoreToken> token, const Ad
       transformRefs_(plan.transformRefs) {}
 
 bool PreparedAdmission::InputsUnchanged(const RenderFragment& fragment, const ResourceDelta& delta) const {
-    if (FragmentSignature(fragment) != fragmentSignature_) return false;
+    if (!SignsAs(fragment, fragmentSignature_)) return false;
     // The surface is part of the delta: a delta for another surface is
     // another input, even though no record signature carries it.
     if (delta.surface != deltaSurface_) return false;
@@ -82,15 +82,14 @@ bool PreparedAdmission::InputsUnchanged(const RenderFragment& fragment, const Re
         delta.transforms.size() != deltaTransformSignatures_.size()) {
         return false;
     }
-    return SameSignatures(fragment.commands, commandSignatures_, CommandSignature) &&
-           SameSignatures(delta.paints, deltaPaintSignatures_, PaintSignature) &&
-           SameSignatures(delta.images, deltaImageSignatures_, ImageSignature) &&
-           SameSignatures(delta.glyphs, deltaGlyphSignatures_, GlyphSignature) &&
-           SameSignatures(delta.clips, deltaClipSignatures_, ClipSignature) &&
-           SameSignatures(delta.transforms, deltaTransformSignatures_, TransformSignature);
+    return SameSignatures(fragment.commands, commandSignatures_) && SameSignatures(delta.paints, deltaPaintSignatures_) &&
+           SameSignatures(delta.images, deltaImageSignatures_) && SameSignatures(delta.glyphs, deltaGlyphSignatures_) &&
+           SameSignatures(delta.clips, deltaClipSignatures_) &&
+           SameSignatures(delta.transforms, deltaTransformSignatures_);
 }
 
-AdmissionPlan PreparedAdmission::RebuildPlan(const RenderFragment& fragment, const ResourceDelta& delta) const {
+AdmissionPlan PreparedAdmission::RebuildPlan(const RenderFragment& fragment, const ResourceDelta& delta,
+                                             bool withCommands) const {
     AdmissionPlan plan(fragment.id, fragment.generation);
     plan.accepted = accepted_;
     plan.message = message_;
@@ -100,7 +99,7 @@ AdmissionPlan PreparedAdmission::RebuildPlan(const RenderFragment& fragment, con
     plan.indexProbes = indexProbes_;
     plan.rangeFirst = rangeFirst_;
     plan.rangeLast = rangeLast_;
-    plan.commands = fragment.commands;
+    if (withCommands) plan.commands = fragment.commands;
     plan.paintRefs = paintRefs_;
     plan.imageRefs = imageRefs_;
     plan.glyphRefs = glyphRefs_;
@@ -147,7 +146,9 @@ OperationResult RetainedResourceStore::CommitPreparedAdmission(const std::shared
     if (!prepared->InputsUnchanged(fragment, delta)) {
         return Rejected("retained resource prepared admission inputs were changed");
     }
-    OperationResult result = CommitPlan(prepared->RebuildPlan(fragment, delta), commitKind);
+    // Unchanged inputs: the fragment's own commands are the plan's.
+    OperationResult result = CommitPlan(prepared->RebuildPlan(fragment, delta, false), commitKind, fragment.commands,
+                                        &prepared->CommandSignatures());
     if (result.accepted) prepared->MarkConsumed();
     return result;
 }

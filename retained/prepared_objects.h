@@ -39,7 +39,12 @@ public:
     bool InputsUnchanged(const RenderFragment& fragment, const ResourceDelta& delta) const;
     // The prepared plan again, without running any admission rule: pending
     // records are re-picked from the delta by their kept signatures.
-    AdmissionPlan RebuildPlan(const RenderFragment& fragment, const ResourceDelta& delta) const;
+    // withCommands false leaves the plan's commands empty for a caller that
+    // writes the fragment's own commands.
+    AdmissionPlan RebuildPlan(const RenderFragment& fragment, const ResourceDelta& delta,
+                              bool withCommands = true) const;
+    // The kept command signatures, in command order.
+    const std::vector<std::string>& CommandSignatures() const { return commandSignatures_; }
 
 private:
     std::shared_ptr<StoreToken> token_;

@@ -1,6 +1,8 @@
 // LengthPrefixedText, IdentityKey and IdentityHash: the key texts of the
 // store's index and the bucket function that places them. Pure functions.
 #include <array>
+#include <charconv>
+#include <cstring>
 
 #include "retained/render_records.h"
 
@@ -32,21 +34,54 @@ std::string LengthPrefixedText(std::string_view text) {
     return out;
 }
 
-// "{0}:{1}:{2}:{3}:{4}": kind length, kind, id length, id, number. Built by
-// appending (the hottest text of every lookup); fields are never rescanned.
+namespace {
+
+struct Decimal {
+    char digits[24];
+    size_t size;
+    explicit Decimal(int64_t value)
+        : size(static_cast<size_t>(std::to_chars(digits, digits + sizeof(digits), value).ptr - digits)) {}
+    std::string_view View() const { return {digits, size}; }
+};
+
+// "{0}:{1}:{2}:{3}:{4}": kind length, kind, id length, id, number; fields
+// are written once, never rescanned. `place` answers room for the length.
+template <typename Place>
+void WriteIdentityKey(std::string_view kind, std::string_view id, int64_t number, const Place& place) {
+    const Decimal kindLength(static_cast<int64_t>(kind.size()));
+    const Decimal idLength(static_cast<int64_t>(id.size()));
+    const Decimal value(number);
+    char* p = place(kindLength.size + kind.size() + idLength.size + id.size() + value.size + 4);
+    for (std::string_view field : {kindLength.View(), kind, idLength.View(), id}) {
+        if (!field.empty()) std::memcpy(p, field.data(), field.size());
+        p += field.size();
+        *p++ = ':';
+    }
+    std::memcpy(p, value.digits, value.size);
+}
+
+}  // namespace
+
 std::string IdentityKey(std::string_view kind, std::string_view id, int64_t number) {
     std::string out;
-    out.reserve(kind.size() + id.size() + 32);
-    out += std::to_string(kind.size());
-    out += ':';
-    out += kind;
-    out += ':';
-    out += std::to_string(id.size());
-    out += ':';
-    out += id;
-    out += ':';
-    out += std::to_string(number);
+    WriteIdentityKey(kind, id, number, [&out](size_t size) {
+        out.resize(size);
+        return out.data();
+    });
     return out;
+}
+
+KeyText::KeyText(std::string_view kind, std::string_view id, int64_t number) {
+    WriteIdentityKey(kind, id, number, [this](size_t size) {
+        size_ = size;
+        if (size <= sizeof(inline_)) {
+            data_ = inline_;
+            return inline_;
+        }
+        heap_.resize(size);
+        data_ = heap_.data();
+        return heap_.data();
+    });
 }
 
 int32_t IdentityHash(std::string_view key, int32_t bucketCount) {

@@ -153,9 +153,34 @@ std::string TransformSignature(const RenderTransform& transform);
 std::string CommandSignature(const RenderCommand& command);
 // Carries the command count, not the commands: each command signs itself.
 std::string FragmentSignature(const RenderFragment& fragment);
+// True when the record's signature is exactly `signature`, without keeping
+// a new text.
+bool SignsAs(const RenderPaint& paint, std::string_view signature);
+bool SignsAs(const RenderImage& image, std::string_view signature);
+bool SignsAs(const RenderGlyphAlpha& glyph, std::string_view signature);
+bool SignsAs(const RenderClip& clip, std::string_view signature);
+bool SignsAs(const RenderTransform& transform, std::string_view signature);
+bool SignsAs(const RenderCommand& command, std::string_view signature);
+bool SignsAs(const RenderFragment& fragment, std::string_view signature);
 
 // lp(kind) ":" lp(id) ":" number, e.g. "5:paint:3:sky:0".
 std::string IdentityKey(std::string_view kind, std::string_view id, int64_t number);
+
+// The same key text built in place for one lookup: short keys (nearly all)
+// need no allocation. Converts to a view valid while the object lives.
+class KeyText {
+public:
+    KeyText(std::string_view kind, std::string_view id, int64_t number);
+    KeyText(const KeyText&) = delete;
+    KeyText& operator=(const KeyText&) = delete;
+    operator std::string_view() const { return {data_, size_}; }
+
+private:
+    char inline_[120];
+    std::string heap_;
+    const char* data_ = nullptr;
+    size_t size_ = 0;
+};
 
 // Bucket of a key for the given bucket count, in 0..bucketCount-1; -1 when
 // the bucket count is not positive (there is no bucket to answer).

@@ -1,6 +1,8 @@
 // Row append, row rebuild and release of the five columnar resource tables.
 #include "retained/resource_tables.h"
 
+#include <iterator>
+
 namespace rava {
 namespace {
 
@@ -116,7 +118,37 @@ void TransformTable::Clear() { ReleaseAll(ids, translateXs, translateYs, scaleXs
 
 namespace rava {
 
+void OwnerColumns::RangeAdded(int32_t row) {
+    if (!disjoint_ || !Has(row)) return;
+    const int32_t low = rangeFirst[row], high = rangeLast[row];
+    auto next = byFirst_.lower_bound(low);
+    bool apart = low <= high && (next == byFirst_.end() || rangeFirst[next->second] > high);
+    if (apart && next != byFirst_.begin()) apart = rangeLast[std::prev(next)->second] < low;
+    if (apart) byFirst_.emplace(low, row);
+    else disjoint_ = false;
+}
+
+int32_t OwnerColumns::FirstOverlap(int32_t low, int32_t high) const {
+    int32_t first = -1;
+    if (!disjoint_) {
+        for (int32_t o = 0; o < Size() && first < 0; ++o) {
+            if (rangeLast[o] >= low && high >= rangeFirst[o]) first = o;
+        }
+        return first;
+    }
+    // Disjoint ranges ordered by first sequence are ordered by last too: the
+    // ranges that meet low..high sit just below the first one starting past high.
+    for (auto it = byFirst_.upper_bound(high); it != byFirst_.begin();) {
+        --it;
+        if (rangeLast[it->second] < low) break;
+        if (first < 0 || it->second < first) first = it->second;
+    }
+    return first;
+}
+
 void OwnerColumns::Clear() {
+    byFirst_ = {};
+    disjoint_ = true;
     ownerIds = {};
     ownerGenerations = {};
     rangeFirst = {};

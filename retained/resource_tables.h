@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,21 @@ struct OwnerColumns {
 
     int32_t Size() const { return static_cast<int32_t>(ownerIds.size()); }
     bool Has(int32_t row) const { return row >= 0 && row < Size(); }
+    // Call after appending a row or changing a row's range.
+    void RangeAdded(int32_t row);
+    void RangeChanged() { disjoint_ = false; }
+    // Lowest owner row whose range meets low..high, or -1: the owner a scan
+    // of the rows in order would report first.
+    int32_t FirstOverlap(int32_t low, int32_t high) const;
     void Clear();
+
+private:
+    // While the ranges are pairwise disjoint (every checked binding keeps
+    // them so), they are kept ordered by their first sequence and a binding
+    // looks only at its neighbours; a hand-written plan that breaks this
+    // falls back to the scan.
+    std::map<int32_t, int32_t> byFirst_;
+    bool disjoint_ = true;
 };
 
 // One row per command of every bound owner; an update overwrites its rows.

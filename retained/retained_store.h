@@ -153,7 +153,9 @@ public:
     AdmissionPlan PrepareDelta(const RenderFragment& fragment, const ResourceDelta& delta, int32_t expectedRevision,
                                bool binding) const;
     AdmissionPlan BuildPlan(const RenderFragment& fragment, const ResourceDelta& delta, int32_t expectedRevision,
-                            bool binding, StagingSet& staging) const;
+                            bool binding, StagingSet& staging) const {
+        return BuildPlan(fragment, delta, expectedRevision, binding, staging, true);
+    }
     // Adds an accepted plan's pending records to a batch's staging set.
     void StagePlan(const AdmissionPlan& plan, StagingSet& staging) const;
     std::shared_ptr<PreparedCandidateBatch> PreflightCandidateBatch(const std::vector<RenderFragment>& fragments,
@@ -213,15 +215,30 @@ private:
     bool AppendGlyphRow(const RenderGlyphAlpha& glyph);
     bool AppendClipRow(const RenderClip& clip);
     bool AppendTransformRow(const RenderTransform& transform);
-    bool AppendCommand(int32_t ownerRow, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
-                       int32_t glyphRef, int32_t clipRef, int32_t transformRef);
-    bool ReplaceCommand(int32_t position, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
-                        int32_t glyphRef, int32_t clipRef, int32_t transformRef);
-    bool WritePlan(const AdmissionPlan& plan, bool binding);
+    // `signature` is the command's signature when the caller has it already.
+    bool AppendCommand(int32_t ownerRow, const RenderCommand& command, const std::string* signature,
+                       int32_t paintRef, int32_t imageRef, int32_t glyphRef, int32_t clipRef, int32_t transformRef);
+    bool ReplaceCommand(int32_t position, const RenderCommand& command, const std::string* signature,
+                        int32_t paintRef, int32_t imageRef, int32_t glyphRef, int32_t clipRef, int32_t transformRef);
+    // `signatures`, when given, are those of the plan's commands (a prepared
+    // object's, checked equal to its inputs), so they are not built again.
+    // `commands` stand for the plan's commands (equal to them; a batch item
+    // writes its fragment's commands instead of a copy).
+    bool WritePlan(const AdmissionPlan& plan, bool binding, const std::vector<RenderCommand>& commands,
+                   const std::vector<std::string>* signatures);
+    // keepCommands false leaves the plan's commands empty, for a plan that is
+    // only staged and kept as a prepared object.
+    AdmissionPlan BuildPlan(const RenderFragment& fragment, const ResourceDelta& delta, int32_t expectedRevision,
+                            bool binding, StagingSet& staging, bool keepCommands) const;
     void StepRevisionIf(bool wrote);
+    OperationResult CommitPlan(const AdmissionPlan& plan, bool binding, const std::vector<RenderCommand>& commands,
+                               const std::vector<std::string>* signatures);
+    // BindOwner and UpdateOwner: build the plan and commit it when accepted.
+    OperationResult CommitNow(const RenderFragment& fragment, const ResourceDelta& delta, int32_t expectedRevision,
+                              bool binding);
     int32_t FindOptionalGlyph(AdmissionPlan& plan, const StagingSet& staging, std::string_view id) const;
     int32_t OwnerColumnRef(const std::vector<int32_t>& column, int32_t ownerRow, int32_t commandIndex) const;
-    int32_t FindResource(AdmissionPlan& plan, StagingSet& staging, const std::string& key) const;
+    int32_t FindResource(AdmissionPlan& plan, StagingSet& staging, std::string_view key) const;
     OperationResult Rejected(std::string message) const;
     std::string CheckOwner(const RenderFragment& fragment, const SequenceSpan& span, int32_t ownerRow,
                            bool binding) const;

@@ -46,13 +46,13 @@ int32_t RetainedResourceStore::EntryCount() const {
 }
 
 int32_t RetainedResourceStore::FindOwner(std::string_view ownerId) const {
-    return index_.Find(IdentityKey("binding", ownerId, 0), nullptr);
+    return index_.Find(KeyText("binding", ownerId, 0), nullptr);
 }
 
 int32_t RetainedResourceStore::FindKey(std::string_view key) const { return index_.Find(key, nullptr); }
 
 int32_t RetainedResourceStore::FindOwnerCounted(AdmissionPlan& plan, std::string_view ownerId) const {
-    return index_.Find(IdentityKey("binding", ownerId, 0), &plan.indexProbes);
+    return index_.Find(KeyText("binding", ownerId, 0), &plan.indexProbes);
 }
 
 int32_t RetainedResourceStore::FindKeyCounted(AdmissionPlan& plan, std::string_view key) const {

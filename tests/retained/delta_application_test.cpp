@@ -103,6 +103,17 @@ TEST_F(Owners, RangesRunFromSmallestToLargestSequenceAndNoSequenceRepeats) {
     EXPECT_EQ(store.PreflightUpdate(WithSequences("d", {300, 300, 301}, 2), Delta(), 2).message, repeated);
     for (const RenderCommand& c : a.commands) EXPECT_EQ(store.CommandOwner(c), 0) << c.sequence;
     EXPECT_EQ(store.FindCommand(Command("d", 299)), 4);
+    // A hand-written plan may bind a range over others; the lowest
+    // overlapping owner row is still the one named.
+    AdmissionPlan wide("w", 1);
+    wide.accepted = true;
+    wide.commands = {Command("w", 1000)};
+    wide.rangeLast = 1000;
+    store.ApplyPlan(wide, true);
+    for (auto [sequence, other] : {std::pair{15, "a"}, {300, "d"}, {600, "w"}}) {
+        RefuseBind(WithSequences("e", {sequence}), Delta(),
+                   std::string("retained resource owner e command range overlaps ") + other);
+    }
 }
 
 TEST_F(Owners, OptionalGlyphIsFoundWithoutCountingProbes) {
@@ -115,7 +126,8 @@ TEST_F(Owners, OptionalGlyphIsFoundWithoutCountingProbes) {
         char digit;
         ResourceDelta delta;
         int32_t ref;
-    } rows[] = {{'1', Delta(), 0}, {'2', pending, 1}, {'3', Delta(), -1}};
+        int32_t validations;
+    } rows[] = {{'1', Delta(), 0, 0}, {'2', pending, 1, 1}, {'3', Delta(), -1, 0}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.digit);
         RenderFragment optional = RowWith([&](RenderCommand& c) {
@@ -128,6 +140,7 @@ TEST_F(Owners, OptionalGlyphIsFoundWithoutCountingProbes) {
         AdmissionPlan plan = store.PrepareDelta(optional, row.delta, 1, true);
         ASSERT_TRUE(plan.accepted) << plan.message;
         EXPECT_EQ(plan.glyphRefs, std::vector<int32_t>{row.ref});
+        EXPECT_EQ(plan.validations, row.validations);
         EXPECT_EQ(plan.indexProbes, store.PrepareDelta(plain, row.delta, 1, true).indexProbes);
     }
 }
@@ -325,6 +338,8 @@ TEST_F(Owners, IndexNodeLimit) {
     d.paints = {Paint("p")};
     EXPECT_TRUE(store.PreflightBinding(Fragment("a"), d, store.Revision()).accepted);
     d.images = {LoadingImage("im", 1)};  // two keys
+    RefuseBind(Fragment("a"), d, "retained resource store exceeds 200704 index nodes");
+    d.paints.clear();  // the image alone still needs one key too many
     RefuseBind(Fragment("a"), d, "retained resource store exceeds 200704 index nodes");
 }
 

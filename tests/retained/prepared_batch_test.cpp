@@ -13,6 +13,12 @@ namespace {
 
 using namespace rava::testing;
 
+ResourceDelta WithPaints(std::initializer_list<RenderPaint> paints) {
+    ResourceDelta d = Delta();
+    d.paints = paints;
+    return d;
+}
+
 struct PreparedAdmissions : ::testing::Test {
     RetainedResourceStore store{"main"};
     RenderFragment fragment = Fragment("row");
@@ -269,6 +275,104 @@ TEST_F(CandidateBatches, OwnerMapIsKeyedByTheBareOwnerId) {
         ASSERT_TRUE(batch->Accepted()) << batch->Message();
         EXPECT_EQ(batch->StagingProbes(), probes) << second;
     }
+}
+
+// A chained index that really walks its chains, counting each node visited.
+struct ChainWalk {
+    explicit ChainWalk(int32_t bucketCount) : buckets(bucketCount), heads(static_cast<size_t>(bucketCount), -1) {}
+    int32_t Find(const std::string& key, int64_t& steps) const {
+        for (int32_t n = heads[IdentityHash(key, buckets)]; n >= 0; n = next[n]) {
+            ++steps;
+            if (keys[n] == key) return values[n];
+        }
+        return -1;
+    }
+    void Put(const std::string& key, int32_t value, int64_t& steps) {
+        const int32_t h = IdentityHash(key, buckets);
+        for (int32_t n = heads[h]; n >= 0; n = next[n]) {
+            ++steps;
+            if (keys[n] == key) return void(values[n] = value);
+        }
+        keys.push_back(key);
+        values.push_back(value);
+        next.push_back(heads[h]);
+        heads[h] = static_cast<int32_t>(keys.size() - 1);
+    }
+    int32_t buckets;
+    std::vector<int32_t> heads, next, values;
+    std::vector<std::string> keys;
+};
+
+TEST_F(CandidateBatches, LargeBatchCountsTheStepsOfAChainWalk) {
+    constexpr int kOwners = 1024, kCommands = 8;
+    auto paintKey = [](const std::string& id) { return IdentityKey("paint", id, 0); };
+    auto owned = [](int i, char which) { return "p" + std::to_string(i) + which; };
+    ChainWalk index(8192);
+    int64_t storeSteps = 0;
+    for (int i = 0; i < kOwners; ++i) {
+        RenderFragment f = Fragment("o" + std::to_string(i), 1, kCommands * i, kCommands);
+        for (int c = 0; c < kCommands; ++c) f.commands[c].paintId = owned(i, c % 2 ? 'b' : 'a');
+        ResourceDelta d = WithPaints({Paint(owned(i, 'a')), Paint(owned(i, 'b'))});
+        ASSERT_TRUE(store.BindOwner(f, d, store.Revision()).accepted);
+        // Plan lookups: the owner, both paints, then every command's paint
+        // (all missing from the index); then the commit's puts.
+        index.Find(IdentityKey("binding", f.id, 0), storeSteps);
+        for (const RenderPaint& p : d.paints) index.Find(paintKey(p.id), storeSteps);
+        for (const RenderCommand& c : f.commands) index.Find(paintKey(c.paintId), storeSteps);
+        for (int k = 0; k < 2; ++k) index.Put(paintKey(d.paints[k].id), 2 * i + k, storeSteps);
+        index.Put(IdentityKey("binding", f.id, 0), i, storeSteps);
+        for (const RenderCommand& c : f.commands) {
+            index.Put(IdentityKey("command-sequence", "", c.sequence), kCommands * i + c.sequence % kCommands,
+                      storeSteps);
+        }
+        fragments.push_back(Fragment(f.id, 2, kCommands * i, kCommands));
+        fragments.back().commands = f.commands;
+        // Each item adds a paint that the next item's first command uses.
+        d.paints.push_back(Paint("n" + std::to_string(i)));
+        if (i > 0) fragments.back().commands[0].paintId = "n" + std::to_string(i - 1);
+        deltas.push_back(d);
+    }
+    ASSERT_EQ(store.IndexProbeCount(), storeSteps);
+
+    ChainWalk owners(8192), sequences(8192), staged(8192);
+    int64_t stagingSteps = 0, planSteps = 0;
+    for (int i = 0; i < kOwners; ++i) {
+        owners.Find(fragments[i].id, stagingSteps);
+        owners.Put(fragments[i].id, i, planSteps);
+        for (const RenderCommand& c : fragments[i].commands) {
+            const std::string key = IdentityKey("command-sequence", "", c.sequence);
+            sequences.Find(key, stagingSteps);
+            sequences.Put(key, i, planSteps);
+        }
+    }
+    planSteps = 0;
+    auto findPaint = [&](const std::string& id) {
+        if (staged.Find(paintKey(id), stagingSteps) < 0) index.Find(paintKey(id), planSteps);
+    };
+    for (int i = 0; i < kOwners; ++i) {
+        index.Find(IdentityKey("binding", fragments[i].id, 0), planSteps);
+        for (const RenderPaint& p : deltas[i].paints) findPaint(p.id);
+        for (const RenderCommand& c : fragments[i].commands) findPaint(c.paintId);
+        int64_t uncounted = 0;
+        staged.Put(paintKey("n" + std::to_string(i)), 2 * kOwners + i, uncounted);
+    }
+    auto batch = store.PreflightCandidateBatch(fragments, deltas, store.Revision());
+    ASSERT_TRUE(batch->Accepted()) << batch->Message();
+    EXPECT_EQ(batch->IndexProbes(), planSteps);
+    EXPECT_EQ(batch->StagingProbes(), stagingSteps);
+    ASSERT_TRUE(store.CommitPreparedCandidateBatch(batch, fragments, deltas).accepted);
+    for (int i = 0; i < kOwners; ++i) index.Put(paintKey("n" + std::to_string(i)), 2 * kOwners + i, storeSteps);
+    EXPECT_EQ(store.IndexProbeCount(), storeSteps + planSteps);
+    EXPECT_EQ(store.OwnerPaintRef(kOwners - 1, 0), 2 * kOwners + kOwners - 2);
+}
+
+TEST_F(CandidateBatches, NewGenerationOfAStoredImageStagesOneIndexNode) {
+    BindOwnersAndQueueUpdates(2);
+    store.CommitImages(ReadyImage("im", 1));
+    for (int i = 0; store.IndexNodeCount() < 200704 - 2; ++i) store.PutKey("junk" + std::to_string(i), i);
+    deltas[0].images = {ReadyImage("im", 2)};  // two keys planned, one of them new
+    deltas[1].paints = {Paint("q")};           // fits only beside that one
+    EXPECT_EQ(Preflight(store.Revision()), "ok");
 }
 
 TEST_F(CandidateBatches, CommandAndEntryTotalsAreBounded) {

@@ -125,6 +125,7 @@ TEST(ResourceValidation, ClipAndTransform) {
         {[](C& c) { c.width = 0; }, bounds},
         {[](C& c) { c.height = -1; }, bounds},
         {[](C& c) { c.radius = -1; }, bounds},
+        {[](C& c) { c.radius = 0; }, ""},
     });
 
     using T = RenderTransform;
