@@ -35,8 +35,9 @@ constexpr size_t kFirstSlots = 16;
 
 }  // namespace
 
-ChainedKeyIndex::ChainedKeyIndex(int32_t bucketCount)
-    : bucketCount_(bucketCount < 1 ? 1 : bucketCount), bucketLengths_(static_cast<size_t>(bucketCount_), 0) {}
+// Bucket lengths are allocated with the first node: many indexes (a single
+// delta's staging maps, a store never written) stay empty.
+ChainedKeyIndex::ChainedKeyIndex(int32_t bucketCount) : bucketCount_(bucketCount < 1 ? 1 : bucketCount) {}
 
 int32_t ChainedKeyIndex::NodeOf(std::string_view key, uint64_t digest) const {
     if (slots_.empty()) return -1;
@@ -57,7 +58,7 @@ int32_t ChainedKeyIndex::Find(std::string_view key, int32_t* probes) const {
         if (probes) AddCounter(*probes, bucketLengths_[node.bucket] - node.ordinal);
         return node.value;
     }
-    if (probes) AddCounter(*probes, bucketLengths_[IdentityHash(key, bucketCount_)]);
+    if (probes) AddCounter(*probes, BucketLength(IdentityHash(key, bucketCount_)));
     return -1;
 }
 
@@ -72,7 +73,7 @@ bool ChainedKeyIndex::Put(std::string_view key, int32_t value, int32_t* probes) 
         return true;
     }
     const int32_t bucket = IdentityHash(key, bucketCount_);
-    if (probes) AddCounter(*probes, bucketLengths_[bucket]);
+    if (probes) AddCounter(*probes, BucketLength(bucket));
     Insert(key, digest, bucket, value);
     return true;
 }
@@ -87,13 +88,14 @@ int32_t ChainedKeyIndex::FindOrPut(std::string_view key, int32_t value, int32_t*
         return node.value;
     }
     const int32_t bucket = IdentityHash(key, bucketCount_);
-    if (probes) AddCounter(*probes, bucketLengths_[bucket]);
+    if (probes) AddCounter(*probes, BucketLength(bucket));
     Insert(key, digest, bucket, value);
     return -1;
 }
 
 void ChainedKeyIndex::Insert(std::string_view key, uint64_t digest, int32_t bucket, int32_t value) {
     if ((nodes_.size() + 1) * 2 > slots_.size()) Grow();
+    if (bucketLengths_.empty()) bucketLengths_.assign(static_cast<size_t>(bucketCount_), 0);
     const int32_t number = static_cast<int32_t>(nodes_.size());
     nodeKeys_.emplace_back(key);
     nodes_.push_back({digest, value, bucket, bucketLengths_[bucket]++});

@@ -49,6 +49,7 @@ private:
     // Node number of the key, or -1.
     int32_t NodeOf(std::string_view key, uint64_t digest) const;
     void Grow();
+    int32_t BucketLength(int32_t bucket) const { return bucketLengths_.empty() ? 0 : bucketLengths_[bucket]; }
     void Insert(std::string_view key, uint64_t digest, int32_t bucket, int32_t value);
 
     int32_t bucketCount_;

@@ -82,9 +82,9 @@ bool PreparedAdmission::InputsUnchanged(const RenderFragment& fragment, const Re
         delta.transforms.size() != deltaTransformSignatures_.size()) {
         return false;
     }
-    return SameSignatures(fragment.commands, commandSignatures_) && SameSignatures(delta.paints, deltaPaintSignatures_) &&
-           SameSignatures(delta.images, deltaImageSignatures_) && SameSignatures(delta.glyphs, deltaGlyphSignatures_) &&
-           SameSignatures(delta.clips, deltaClipSignatures_) &&
+    return SameSignatures(fragment.commands, commandSignatures_) &&
+           SameSignatures(delta.paints, deltaPaintSignatures_) && SameSignatures(delta.images, deltaImageSignatures_) &&
+           SameSignatures(delta.glyphs, deltaGlyphSignatures_) && SameSignatures(delta.clips, deltaClipSignatures_) &&
            SameSignatures(delta.transforms, deltaTransformSignatures_);
 }
 

@@ -1,7 +1,6 @@
 // Canonical "<kind>-v1|..." signatures of the seven records. Texts are length
 // prefixed and numbers rendered in signed decimal, so a signature is
 // unambiguous without escaping and equal signatures mean equal fields.
-#include <algorithm>
 #include <charconv>
 #include <cstring>
 

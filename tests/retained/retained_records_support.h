@@ -98,14 +98,18 @@ struct StoreSnapshot {
     bool operator==(const StoreSnapshot&) const = default;
 };
 
-inline StoreSnapshot Snapshot(const RetainedResourceStore& s) {
+// With rows false only the line and the counts: a cheap digest for callers
+// that check many operations quickly.
+inline StoreSnapshot Snapshot(const RetainedResourceStore& s, bool rows = true) {
     StoreSnapshot snap;
-    snap.diagnostics = s.Diagnostics();
+    // The line's other fields are all among the numbers below.
+    snap.diagnostics = rows ? s.Diagnostics() : s.State();
     snap.numbers = {s.Revision(),       s.OwnerCount(),      s.CommandCount(),  s.PayloadBytes(),
                     s.ValidationCount(), s.ExplicitComparisonCount(), s.PayloadComparisonCount(),
                     s.AdmissionCount(),  s.IndexNodeCount(),  s.IndexBucketCount(), s.IndexProbeCount(),
                     s.PaintCount(),      s.ImageCount(),      s.GlyphCount(),     s.ClipCount(),
                     s.TransformCount(),  s.EntryCount()};
+    if (!rows) return snap;
     for (int32_t r = 0; r < s.PaintCount(); ++r) snap.rows.push_back(PaintSignature(s.ReadStoredPaint(r)));
     for (int32_t r = 0; r < s.ImageCount(); ++r) snap.rows.push_back(ImageSignature(s.ReadStoredImage(r)));
     for (int32_t r = 0; r < s.GlyphCount(); ++r) snap.rows.push_back(GlyphSignature(s.ReadStoredGlyph(r)));
