@@ -2,8 +2,9 @@
 // RAVA_LONG_RUN_FRAMES) on a recording canvas, fountains on, with a scripted
 // random pointer. Checks every field for NaN and infinity and the dye for its
 // clamp after each frame, follows resident memory after warm-up, and compares
-// the median work per frame at the end with frames 10,000-20,000. A separate
-// program (not a *_bench one) since it takes minutes.
+// the median work per frame at the end with frames 10,000-20,000, both in the
+// run and replayed side by side. A separate program (not a *_bench one) since
+// it takes minutes.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -118,58 +120,89 @@ struct FieldCheck {
     }
 };
 
+// One playground session: the canvas, the field, the clock and the scripted
+// pointer. A session copied into another continues exactly as the original
+// would (the loop's per-frame values are all set by RunFrame).
+struct Session {
+    RecordingCanvas canvas;
+    rava::ColorFluid fluid;
+    rava::PixelBuffer pixels = rava::PixelBuffer(rava::ColorFluid::kCells, 0u);
+    int64_t now = 1000;
+    std::mt19937 frameTimes{7};
+    Pointer pointer;
+    rava::FrameLoop loop{canvas, fluid, pixels, [this] { return now; }};
+
+    Session() = default;
+    Session(const Session&) = delete;
+    void CopyFrom(const Session& other) {
+        canvas = other.canvas;
+        fluid = other.fluid;
+        pixels = other.pixels;
+        now = other.now;
+        frameTimes = other.frameTimes;
+        pointer = other.pointer;
+        loop.state = other.loop.state;
+    }
+    // One frame; its work in microseconds of this thread, or -1 when the loop ended.
+    double Frame() {
+        pointer.Move(canvas);
+        const double t0 = ThreadMicroseconds();
+        const rava::FrameOutcome outcome = loop.RunFrame();
+        now += std::uniform_int_distribution<int>(8, 45)(frameTimes);
+        loop.FinishFrame();
+        const double work = ThreadMicroseconds() - t0;
+        return outcome == rava::FrameOutcome::kContinue ? work : -1.0;
+    }
+};
+
+bool SameField(const rava::ColorFluid& a, const rava::ColorFluid& b) {
+    return a.velocityX == b.velocityX && a.velocityY == b.velocityY && a.dyeRed == b.dyeRed &&
+           a.dyeGreen == b.dyeGreen && a.dyeBlue == b.dyeBlue;
+}
+
 void BM_LongRun(benchmark::State& state) {
     const char* env = std::getenv("RAVA_LONG_RUN_FRAMES");
     const int frames = env ? std::max(30000, std::atoi(env)) : 200000;
-    constexpr int kWarmUp = 20000, kTail = 10000;
+    constexpr int kEarly = 10000, kWarmUp = 20000, kTail = 10000;
     for (auto _ : state) {
-        RecordingCanvas canvas;
-        rava::ColorFluid fluid;
-        rava::PixelBuffer pixels(rava::ColorFluid::kCells, 0u);
-        int64_t now = 1000;
-        std::mt19937 frameTimes(7);
-        rava::FrameLoop loop(canvas, fluid, pixels, [&now] { return now; });
-        loop.Start();
-        Pointer pointer;
+        Session run;
+        run.loop.Start();
         FieldCheck check;
         std::vector<double> work(static_cast<size_t>(frames));
-        // A fixed reference job (Step + Render of the field as it was at frame
-        // 10,000) timed every 50 frames: the load of a shared machine drifts,
-        // and dividing by the reference's median in the same window removes
-        // that drift from the comparison.
-        rava::ColorFluid reference, scratch;
-        rava::PixelBuffer referencePixels(rava::ColorFluid::kCells, 0u);
-        std::vector<double> referenceWork(static_cast<size_t>((frames + 49) / 50), 0.0);
+        // The sessions as they stood before frame 10,000 and before the last
+        // 10,000 frames, and the fields those stretches ended with.
+        auto earlyStart = std::make_unique<Session>(), lateStart = std::make_unique<Session>();
+        rava::ColorFluid earlyEnd;
         long residentAtWarmUp = 0, residentMax = 0;
         for (int n = 0; n < frames; ++n) {
-            pointer.Move(canvas);
-            double t0 = ThreadMicroseconds();
-            rava::FrameOutcome outcome = loop.RunFrame();
-            now += std::uniform_int_distribution<int>(8, 45)(frameTimes);
-            loop.FinishFrame();
-            work[static_cast<size_t>(n)] = ThreadMicroseconds() - t0;
-            if (outcome != rava::FrameOutcome::kContinue) {
+            if (n == kEarly) earlyStart->CopyFrom(run);
+            if (n == frames - kTail) lateStart->CopyFrom(run);
+            work[static_cast<size_t>(n)] = run.Frame();
+            if (work[static_cast<size_t>(n)] < 0) {
                 state.SkipWithError("the frame loop ended early");
                 return;
             }
-            check.Run(fluid);
-            if (n == 10000) reference = fluid;
-            if (n >= 10000 && n % 50 == 0) {
-                scratch = reference;
-                double r0 = ThreadMicroseconds();
-                scratch.Step(0.016f);
-                scratch.Render(referencePixels, 0.8f, true);
-                referenceWork[static_cast<size_t>(n / 50)] = ThreadMicroseconds() - r0;
-            }
+            check.Run(run.fluid);
+            if (n == kWarmUp - 1) earlyEnd = run.fluid;
             if (n == kWarmUp) residentAtWarmUp = ResidentBytes();
             if (n > kWarmUp && n % 1000 == 0) residentMax = std::max(residentMax, ResidentBytes());
         }
-        double early = Median(std::vector<double>(work.begin() + 10000, work.begin() + 20000));
-        double late = Median(std::vector<double>(work.end() - kTail, work.end()));
-        double earlyReference =
-            Median(std::vector<double>(referenceWork.begin() + 10000 / 50, referenceWork.begin() + 20000 / 50));
-        double lateReference = Median(std::vector<double>(referenceWork.end() - kTail / 50, referenceWork.end()));
-        double normalised = (late / lateReference) / (early / earlyReference);
+        const double early = Median(std::vector<double>(work.begin() + kEarly, work.begin() + kWarmUp));
+        const double late = Median(std::vector<double>(work.end() - kTail, work.end()));
+        // The same two stretches again, one frame of each in turn: the load of
+        // a shared machine drifts over a run of minutes, and alternating puts
+        // the same drift on both. The replays must end on the fields the run
+        // reached, or they were not the same work.
+        std::vector<double> earlyAgain(kTail), lateAgain(kTail);
+        for (int n = 0; n < kTail; ++n) {
+            earlyAgain[static_cast<size_t>(n)] = earlyStart->Frame();
+            lateAgain[static_cast<size_t>(n)] = lateStart->Frame();
+        }
+        if (!SameField(earlyStart->fluid, earlyEnd) || !SameField(lateStart->fluid, run.fluid)) {
+            state.SkipWithError("a replayed stretch did not repeat the run");
+            return;
+        }
+        const double paired = Median(lateAgain) / Median(earlyAgain);
         state.counters["frames"] = frames;
         state.counters["nonFiniteValues"] = static_cast<double>(check.nonFinite);
         state.counters["dyeOutsideClamp"] = static_cast<double>(check.dyeOutside);
@@ -177,16 +210,14 @@ void BM_LongRun(benchmark::State& state) {
         state.counters["earlyMedianUs"] = early;
         state.counters["lateMedianUs"] = late;
         state.counters["lateOverEarly"] = late / early;
-        state.counters["referenceLateOverEarly"] = lateReference / earlyReference;
-        state.counters["lateOverEarlyNormalised"] = normalised;
+        state.counters["lateOverEarlyPaired"] = paired;
         std::printf(
             "frames %d: non-finite values %ld, dye outside [0, 12] %ld, resident growth after warm-up %.0f KiB "
-            "(limit 1024), median work per frame %.1f us at 10k-20k, %.1f us in the last 10k: %.3fx "
-            "(target <= 1.1x); the fixed reference job %.1f / %.1f us: %.3fx, so against it %.3fx; simulated time "
-            "%.0f s, pixel checksum %llx\n",
+            "(limit 1024), median work per frame %.1f us at 10k-20k, %.1f us in the last 10k (%.3fx in the run); "
+            "replayed in turn %.1f / %.1f us: %.3fx (target <= 1.1x); simulated time %.0f s, pixel checksum %llx\n",
             frames, check.nonFinite, check.dyeOutside, static_cast<double>(residentMax - residentAtWarmUp) / 1024.0,
-            early, late, late / early, earlyReference, lateReference, lateReference / earlyReference, normalised,
-            static_cast<double>(loop.state.simTime), static_cast<unsigned long long>(canvas.pixelSum));
+            early, late, late / early, Median(earlyAgain), Median(lateAgain), paired,
+            static_cast<double>(run.loop.state.simTime), static_cast<unsigned long long>(run.canvas.pixelSum));
         if (check.nonFinite != 0 || check.dyeOutside != 0) state.SkipWithError("a field left its range");
     }
 }
