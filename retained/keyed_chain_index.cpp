@@ -42,10 +42,13 @@ ChainedKeyIndex::ChainedKeyIndex(int32_t bucketCount) : bucketCount_(bucketCount
 int32_t ChainedKeyIndex::NodeOf(std::string_view key, uint64_t digest) const {
     if (slots_.empty()) return -1;
     const size_t mask = slots_.size() - 1;
+    const uint32_t tag = static_cast<uint32_t>(digest >> 32);
     for (size_t i = static_cast<size_t>(digest) & mask;; i = (i + 1) & mask) {
-        int32_t n = slots_[i];
-        if (n < 0) return -1;
-        if (nodes_[n].digest == digest && nodeKeys_[n] == key) return n;
+        const Slot slot = slots_[i];
+        if (slot.node < 0) return -1;
+        if (slot.tag != tag) continue;
+        const Node& node = nodes_[static_cast<size_t>(slot.node)];
+        if (node.digest == digest && KeyOf(node) == key) return slot.node;
     }
 }
 
@@ -97,28 +100,28 @@ void ChainedKeyIndex::Insert(std::string_view key, uint64_t digest, int32_t buck
     if ((nodes_.size() + 1) * 2 > slots_.size()) Grow();
     if (bucketLengths_.empty()) bucketLengths_.assign(static_cast<size_t>(bucketCount_), 0);
     const int32_t number = static_cast<int32_t>(nodes_.size());
-    nodeKeys_.emplace_back(key);
-    nodes_.push_back({digest, value, bucket, bucketLengths_[bucket]++});
+    nodes_.push_back({digest, keyBytes_.size(), static_cast<uint32_t>(key.size()), value, bucket,
+                      bucketLengths_[bucket]++});
+    keyBytes_.append(key);
+    Place(number, digest);
+}
+
+void ChainedKeyIndex::Place(int32_t node, uint64_t digest) {
     const size_t mask = slots_.size() - 1;
     size_t i = static_cast<size_t>(digest) & mask;
-    while (slots_[i] >= 0) i = (i + 1) & mask;
-    slots_[i] = number;
+    while (slots_[i].node >= 0) i = (i + 1) & mask;
+    slots_[i] = {node, static_cast<uint32_t>(digest >> 32)};
 }
 
 void ChainedKeyIndex::Grow() {
-    slots_.assign(slots_.empty() ? kFirstSlots : slots_.size() * 2, -1);
-    const size_t mask = slots_.size() - 1;
-    for (size_t n = 0; n < nodes_.size(); ++n) {
-        size_t i = static_cast<size_t>(nodes_[n].digest) & mask;
-        while (slots_[i] >= 0) i = (i + 1) & mask;
-        slots_[i] = static_cast<int32_t>(n);
-    }
+    slots_.assign(slots_.empty() ? kFirstSlots : slots_.size() * 2, Slot{-1, 0});
+    for (size_t n = 0; n < nodes_.size(); ++n) Place(static_cast<int32_t>(n), nodes_[n].digest);
 }
 
 void ChainedKeyIndex::Release() {
     released_ = true;
     bucketLengths_ = {};
-    nodeKeys_ = {};
+    keyBytes_ = {};
     nodes_ = {};
     slots_ = {};
 }

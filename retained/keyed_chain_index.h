@@ -35,30 +35,44 @@ public:
     void Release();
 
     int32_t BucketCount() const { return bucketCount_; }
-    int32_t NodeCount() const { return static_cast<int32_t>(nodeKeys_.size()); }
+    int32_t NodeCount() const { return static_cast<int32_t>(nodes_.size()); }
     bool Released() const { return released_; }
 
 private:
     struct Node {
         uint64_t digest;
+        // The key's bytes in keyBytes_.
+        uint64_t keyOffset;
+        uint32_t keyLength;
         int32_t value;
         int32_t bucket;
         // Nodes of the bucket added before this one.
         int32_t ordinal;
     };
+    // A digest-table entry: the node number (-1 free) and the digest's high
+    // half, so a probe that meets another key rarely has to read its node.
+    struct Slot {
+        int32_t node;
+        uint32_t tag;
+    };
     // Node number of the key, or -1.
     int32_t NodeOf(std::string_view key, uint64_t digest) const;
+    std::string_view KeyOf(const Node& node) const {
+        return std::string_view(keyBytes_).substr(node.keyOffset, node.keyLength);
+    }
     void Grow();
     int32_t BucketLength(int32_t bucket) const { return bucketLengths_.empty() ? 0 : bucketLengths_[bucket]; }
     void Insert(std::string_view key, uint64_t digest, int32_t bucket, int32_t value);
+    void Place(int32_t node, uint64_t digest);
 
     int32_t bucketCount_;
     bool released_ = false;
     std::vector<int32_t> bucketLengths_;
-    std::vector<std::string> nodeKeys_;
+    // Every key back to back: one allocation for all of them, not one each.
+    std::string keyBytes_;
     std::vector<Node> nodes_;
-    // Open addressing by digest, node numbers or -1; at most half full.
-    std::vector<int32_t> slots_;
+    // Open addressing by digest; at most half full.
+    std::vector<Slot> slots_;
 };
 
 }  // namespace rava
