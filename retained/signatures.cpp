@@ -88,9 +88,54 @@ std::string Sign(std::string_view head, const Fields& fields) {
     return WithSignature(head, fields, [](std::string_view text) { return std::string(text); });
 }
 
+// Compares a record's signature with a kept one piece by piece as it would
+// be written, stopping at the first difference: no buffer, no length pass.
+class SignatureMatcher {
+public:
+    SignatureMatcher(std::string_view kept, std::string_view head) : rest_(kept) { Expect(head); }
+    SignatureMatcher& Text(std::string_view value) {
+        Expect("|");
+        Decimal(static_cast<int64_t>(value.size()));
+        Expect(":");
+        Expect(value);
+        return *this;
+    }
+    SignatureMatcher& Int(int64_t value) {
+        Expect("|");
+        Decimal(value);
+        return *this;
+    }
+    SignatureMatcher& Bool(bool value) { return Literal(value ? "true" : "false"); }
+    SignatureMatcher& Literal(std::string_view value) {
+        Expect("|");
+        Expect(value);
+        return *this;
+    }
+    bool Matched() const { return same_ && rest_.empty(); }
+
+private:
+    void Expect(std::string_view piece) {
+        if (!same_) return;
+        if (rest_.substr(0, piece.size()) != piece) {
+            same_ = false;
+            return;
+        }
+        rest_.remove_prefix(piece.size());
+    }
+    void Decimal(int64_t value) {
+        char digits[24];
+        Expect(std::string_view(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof(digits), value).ptr -
+                                                            digits)));
+    }
+    std::string_view rest_;
+    bool same_ = true;
+};
+
 template <typename Fields>
 bool SignsAs(std::string_view head, const Fields& fields, std::string_view kept) {
-    return WithSignature(head, fields, [kept](std::string_view text) { return text == kept; });
+    SignatureMatcher matcher(kept, head);
+    fields(matcher);
+    return matcher.Matched();
 }
 
 // Field lists, in template order.

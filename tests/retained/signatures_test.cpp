@@ -37,6 +37,20 @@ TEST(Signatures, WorkedExamplesWriteEveryFieldInOrder) {
     EXPECT_NE(PaintSignature(Paint("a|1")), PaintSignature(Paint("a")));
 }
 
+// SignsAs answers exactly "the signature equals the kept text", also when
+// the two differ only at the very end or in length.
+TEST(Signatures, SignsAsIsEqualityWithTheWrittenText) {
+    const RenderPaint paint = Paint("p");
+    const RenderClip clip = Clip("c1");
+    const std::string text = PaintSignature(paint);
+    EXPECT_TRUE(SignsAs(paint, text));
+    EXPECT_TRUE(SignsAs(clip, ClipSignature(clip)));
+    for (const std::string& kept : {text + "0", text.substr(0, text.size() - 1), text.substr(0, text.size() - 3) + "101",
+                                    std::string(), ClipSignature(clip), "paint-v2" + text.substr(8)}) {
+        EXPECT_FALSE(SignsAs(paint, kept)) << kept;
+    }
+}
+
 TEST(Signatures, CommandHeadThenTailEndingInEndMarker) {
     RenderCommand c = Command("row", 12);
     std::string expected = "command-v1|12|3:row|4:rect|0:|0:|0:|0|0:|0:|0:|0|0|0|0|0:|0:|0:|0:|0:|0:";
