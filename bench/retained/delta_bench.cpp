@@ -2,9 +2,11 @@
 // and clips, updating them all, and one candidate batch of every update;
 // time per command from 256 to 4096 owners. Inputs and stores are built
 // outside the timed region, and one untimed round first touches the memory
-// the timed rounds reuse.
+// the timed rounds reuse. tools/bench interleaves the repetitions of all
+// sizes at random, so a drift in the machine's speed falls on every size.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -81,6 +83,21 @@ void SetGeneration(OwnerInputs& in, int32_t generation) {
     for (auto& f : in.fragments) f.generation = generation;
 }
 
+// Three repetitions of at least 1.5 s each, reported as median, spread
+// (largest over smallest, minus one) and the rest: the ratios between sizes
+// are read from the medians, and the spread shows whether a run can be trusted.
+void AtScale(benchmark::internal::Benchmark* b) {
+    b->RangeMultiplier(4)
+        ->Range(256, 4096)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(1.5)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true)
+        ->ComputeStatistics("spread", [](const std::vector<double>& v) {
+            return *std::max_element(v.begin(), v.end()) / *std::min_element(v.begin(), v.end()) - 1.0;
+        });
+}
+
 void PerCommand(benchmark::State& state) {
     state.counters["per_command"] = benchmark::Counter(static_cast<double>(state.range(0) * kCommandsPerOwner),
                                                        benchmark::Counter::kIsIterationInvariantRate |
@@ -101,7 +118,7 @@ void BM_BindOwners(benchmark::State& state) {
     }
     PerCommand(state);
 }
-BENCHMARK(BM_BindOwners)->RangeMultiplier(4)->Range(256, 4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BindOwners)->Apply(AtScale);
 
 void UpdateAll(RetainedResourceStore& store, const OwnerInputs& in) {
     for (size_t i = 0; i < in.fragments.size(); ++i) {
@@ -125,7 +142,7 @@ void BM_UpdateOwners(benchmark::State& state) {
     }
     PerCommand(state);
 }
-BENCHMARK(BM_UpdateOwners)->RangeMultiplier(4)->Range(256, 4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpdateOwners)->Apply(AtScale);
 
 void CommitBatch(RetainedResourceStore& store, const OwnerInputs& in) {
     auto batch = store.PreflightCandidateBatch(in.fragments, in.deltas, store.Revision());
@@ -148,7 +165,7 @@ void BM_CandidateBatch(benchmark::State& state) {
     }
     PerCommand(state);
 }
-BENCHMARK(BM_CandidateBatch)->RangeMultiplier(4)->Range(256, 4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CandidateBatch)->Apply(AtScale);
 
 }  // namespace
 }  // namespace rava
