@@ -32,27 +32,6 @@ void SetBlending(const CanvasWindow& window) {
 
 }  // namespace
 
-void SetupPixelProjection(const CanvasWindow& window) {
-    const GLsizei width = window.width < 1 ? 1 : window.width;
-    const GLsizei height = window.height < 1 ? 1 : window.height;
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, width, height, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-}
-
-void ResetClippingState() {
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_STENCIL_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glStencilMask(0xFF);
-    glStencilFunc(GL_ALWAYS, 0, 0xFF);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-}
-
 void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
     const CanvasWindow* window = ResolveCurrentWindow();
     if (window == nullptr || !window->srgbOutput) {
@@ -65,7 +44,7 @@ void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
 void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("BeginFrame");
     CanvasRegistry().openFrameWindowId = window.id;
-    SetupPixelProjection(window);
+    SetupPixelProjection(window.width, window.height);
     ResetClippingState();
     SetBlending(window);
     glClearStencil(0);
@@ -98,7 +77,7 @@ void RepaintCanvasBackground(CanvasWindow& window) {
     // Clearing and swapping here would wipe what the open frame has drawn.
     if (CanvasRegistry().openFrameWindowId == window.id) return;
     wglMakeCurrent(window.dc, window.glrc);
-    SetupPixelProjection(window);
+    SetupPixelProjection(window.width, window.height);
     glDisable(GL_DEPTH_TEST);
     if (window.translucent) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "host/gl/fixed_pipeline.h"
+
 #include "host/win32/canvas_window.h"
 
 namespace rava {
@@ -25,12 +27,6 @@ template <typename F>
 F ProcAs(PROC proc) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(proc));
 }
-
-// Viewport and y-down pixel projection for the window's client size, depth test off.
-void SetupPixelProjection(const CanvasWindow& window);
-
-// No scissor, no stencil test, all colour channels writable, neutral stencil state.
-void ResetClippingState();
 
 // The current drawing colour from 8-bit sRGB channels (linearised when the
 // current window renders through an sRGB framebuffer).

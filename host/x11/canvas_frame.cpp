@@ -14,27 +14,6 @@ float ClearChannel(const CanvasWindow& window, int32_t channel) {
 
 }  // namespace
 
-void SetupPixelProjection(const CanvasWindow& window) {
-    const GLsizei width = window.width < 1 ? 1 : window.width;
-    const GLsizei height = window.height < 1 ? 1 : window.height;
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, width, height, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-}
-
-void ResetClippingState() {
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_STENCIL_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glStencilMask(0xFF);
-    glStencilFunc(GL_ALWAYS, 0, 0xFF);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-}
-
 void UseBlending(CanvasWindow& window, bool on) {
     if (window.blending == on) return;
     if (on) {
@@ -68,7 +47,7 @@ void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
 
 void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("BeginFrame");
-    SetupPixelProjection(window);
+    SetupPixelProjection(window.width, window.height);
     ResetClippingState();
     glEnable(GL_BLEND);
     window.blending = true;
@@ -87,7 +66,7 @@ void EndFrame() {
 void RepaintCanvasBackground(CanvasWindow& window) {
     Display* display = CanvasRegistry().display;
     if (window.xid == 0 || window.context == nullptr || !glXMakeCurrent(display, window.xid, window.context)) return;
-    SetupPixelProjection(window);
+    SetupPixelProjection(window.width, window.height);
     if (window.srgbOutput) {
         glClearColor(SrgbToLinear(10), SrgbToLinear(11), SrgbToLinear(13), 1.0f);
     } else {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "host/gl/fixed_pipeline.h"
+
 #include "host/x11/canvas_window.h"
 
 namespace rava {
@@ -13,12 +15,6 @@ namespace rava {
 inline constexpr GLenum kGlSrgb8Alpha8 = 0x8C43;
 inline constexpr GLenum kGlFramebufferSrgb = 0x8DB9;
 inline constexpr int kGlxFramebufferSrgbCapable = 0x20B2;
-
-// Viewport and y-down pixel projection for the window's client size, depth test off.
-void SetupPixelProjection(const CanvasWindow& window);
-
-// No scissor, no stencil test, all colour channels writable, neutral stencil state.
-void ResetClippingState();
 
 // Blending on or off in the window's context. Colours are always opaque, so
 // only text edges and pixel blocks with alpha need it; an opaque primitive
