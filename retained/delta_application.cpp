@@ -138,6 +138,9 @@ std::string RetainedResourceStore::CheckLimits(const RenderFragment& f, int32_t 
 
 std::string RetainedResourceStore::ResolveReferences(const RenderFragment& f, AdmissionPlan& plan,
                                                      StagingSet& staging) const {
+    for (auto* refs : {&plan.paintRefs, &plan.imageRefs, &plan.glyphRefs, &plan.clipRefs, &plan.transformRefs}) {
+        refs->reserve(f.commands.size());
+    }
     for (const RenderCommand& c : f.commands) {
         int32_t paint = -1, image = -1, glyph = -1, clip = -1, transform = -1;
         if (!c.paintId.empty()) {
@@ -301,6 +304,7 @@ bool RetainedResourceStore::WritePlan(const AdmissionPlan& plan, bool binding,
         owners_.ownerStarts.push_back(commands_.Size());
         owners_.ownerCommandCounts.push_back(count);
         owners_.RangeAdded(r);
+        commands_.Reserve(commands.size());
         for (size_t i = 0; i < commands.size(); ++i) {
             const RenderCommand& c = commands[i];
             int32_t position = commands_.Size();

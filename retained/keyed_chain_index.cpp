@@ -35,7 +35,7 @@ constexpr size_t kFirstSlots = 16;
 
 }  // namespace
 
-// Bucket lengths are allocated with the first node: many indexes (a single
+// Nothing is allocated before the first node: many indexes (a single
 // delta's staging maps, a store never written) stay empty.
 ChainedKeyIndex::ChainedKeyIndex(int32_t bucketCount) : bucketCount_(bucketCount < 1 ? 1 : bucketCount) {}
 
@@ -58,7 +58,7 @@ int32_t ChainedKeyIndex::Find(std::string_view key, int32_t* probes) const {
     int32_t n = NodeOf(key, KeyDigest(key));
     if (n >= 0) {
         const Node& node = nodes_[n];
-        if (probes) AddCounter(*probes, bucketLengths_[node.bucket] - node.ordinal);
+        if (probes) AddCounter(*probes, BucketLength(node.bucket) - node.ordinal);
         return node.value;
     }
     if (probes) AddCounter(*probes, BucketLength(IdentityHash(key, bucketCount_)));
@@ -71,7 +71,7 @@ bool ChainedKeyIndex::Put(std::string_view key, int32_t value, int32_t* probes) 
     int32_t n = NodeOf(key, digest);
     if (n >= 0) {
         Node& node = nodes_[n];
-        if (probes) AddCounter(*probes, bucketLengths_[node.bucket] - node.ordinal);
+        if (probes) AddCounter(*probes, BucketLength(node.bucket) - node.ordinal);
         node.value = value;
         return true;
     }
@@ -87,7 +87,7 @@ int32_t ChainedKeyIndex::FindOrPut(std::string_view key, int32_t value, int32_t*
     int32_t n = NodeOf(key, digest);
     if (n >= 0) {
         const Node& node = nodes_[n];
-        if (probes) AddCounter(*probes, bucketLengths_[node.bucket] - node.ordinal);
+        if (probes) AddCounter(*probes, BucketLength(node.bucket) - node.ordinal);
         return node.value;
     }
     const int32_t bucket = IdentityHash(key, bucketCount_);
@@ -98,12 +98,59 @@ int32_t ChainedKeyIndex::FindOrPut(std::string_view key, int32_t value, int32_t*
 
 void ChainedKeyIndex::Insert(std::string_view key, uint64_t digest, int32_t bucket, int32_t value) {
     if ((nodes_.size() + 1) * 2 > slots_.size()) Grow();
-    if (bucketLengths_.empty()) bucketLengths_.assign(static_cast<size_t>(bucketCount_), 0);
     const int32_t number = static_cast<int32_t>(nodes_.size());
-    nodes_.push_back({digest, keyBytes_.size(), static_cast<uint32_t>(key.size()), value, bucket,
-                      bucketLengths_[bucket]++});
+    nodes_.push_back({digest, keyBytes_.size(), static_cast<uint32_t>(key.size()), value, bucket, TakeOrdinal(bucket)});
     keyBytes_.append(key);
     Place(number, digest);
+}
+
+namespace {
+
+// Bucket numbers spread over a power-of-two table.
+size_t BucketSlot(int32_t bucket, size_t mask) {
+    return static_cast<size_t>(static_cast<uint32_t>(bucket) * 0x9e3779b1u) & mask;
+}
+
+}  // namespace
+
+int32_t ChainedKeyIndex::BucketLength(int32_t bucket) const {
+    if (!bucketLengths_.empty()) return bucketLengths_[static_cast<size_t>(bucket)];
+    if (bucketUses_.empty()) return 0;
+    const size_t mask = bucketUses_.size() - 1;
+    for (size_t i = BucketSlot(bucket, mask);; i = (i + 1) & mask) {
+        if (bucketUses_[i].bucket == bucket) return bucketUses_[i].length;
+        if (bucketUses_[i].bucket < 0) return 0;
+    }
+}
+
+int32_t ChainedKeyIndex::TakeOrdinal(int32_t bucket) {
+    // Once the buckets in use could be an eighth of all, one count per
+    // bucket costs no more than the table and is quicker to read.
+    if (bucketLengths_.empty() && nodes_.size() >= static_cast<size_t>(bucketCount_) / 8) {
+        bucketLengths_.assign(static_cast<size_t>(bucketCount_), 0);
+        for (const BucketUse& use : bucketUses_) {
+            if (use.bucket >= 0) bucketLengths_[static_cast<size_t>(use.bucket)] = use.length;
+        }
+        bucketUses_ = {};
+    }
+    if (!bucketLengths_.empty()) return bucketLengths_[static_cast<size_t>(bucket)]++;
+    // At most one bucket per node: at most half full, like the key slots.
+    if (nodes_.size() * 2 >= bucketUses_.size()) {
+        std::vector<BucketUse> old = std::move(bucketUses_);
+        bucketUses_.assign(old.empty() ? kFirstSlots : old.size() * 2, BucketUse{-1, 0});
+        for (const BucketUse& use : old) {
+            if (use.bucket < 0) continue;
+            const size_t mask = bucketUses_.size() - 1;
+            size_t i = BucketSlot(use.bucket, mask);
+            while (bucketUses_[i].bucket >= 0) i = (i + 1) & mask;
+            bucketUses_[i] = use;
+        }
+    }
+    const size_t mask = bucketUses_.size() - 1;
+    size_t i = BucketSlot(bucket, mask);
+    while (bucketUses_[i].bucket >= 0 && bucketUses_[i].bucket != bucket) i = (i + 1) & mask;
+    if (bucketUses_[i].bucket < 0) bucketUses_[i] = {bucket, 0};
+    return bucketUses_[i].length++;
 }
 
 void ChainedKeyIndex::Place(int32_t node, uint64_t digest) {
@@ -120,6 +167,7 @@ void ChainedKeyIndex::Grow() {
 
 void ChainedKeyIndex::Release() {
     released_ = true;
+    bucketUses_ = {};
     bucketLengths_ = {};
     keyBytes_ = {};
     nodes_ = {};

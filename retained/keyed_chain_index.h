@@ -61,12 +61,22 @@ private:
         return std::string_view(keyBytes_).substr(node.keyOffset, node.keyLength);
     }
     void Grow();
-    int32_t BucketLength(int32_t bucket) const { return bucketLengths_.empty() ? 0 : bucketLengths_[bucket]; }
+    // Nodes in the bucket so far; TakeOrdinal also counts one more.
+    int32_t BucketLength(int32_t bucket) const;
+    int32_t TakeOrdinal(int32_t bucket);
     void Insert(std::string_view key, uint64_t digest, int32_t bucket, int32_t value);
     void Place(int32_t node, uint64_t digest);
 
     int32_t bucketCount_;
     bool released_ = false;
+    // Bucket lengths: a small table of the buckets in use while the index
+    // is small (most indexes are: a staging map, a short-lived store), then
+    // one count per bucket.
+    struct BucketUse {
+        int32_t bucket;
+        int32_t length;
+    };
+    std::vector<BucketUse> bucketUses_;
     std::vector<int32_t> bucketLengths_;
     // Every key back to back: one allocation for all of them, not one each.
     std::string keyBytes_;

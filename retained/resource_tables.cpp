@@ -1,6 +1,7 @@
 // Row append, row rebuild and release of the five columnar resource tables.
 #include "retained/resource_tables.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace rava {
@@ -155,6 +156,15 @@ void OwnerColumns::Clear() {
     rangeLast = {};
     ownerStarts = {};
     ownerCommandCounts = {};
+}
+
+void CommandColumns::Reserve(size_t more) {
+    const size_t need = commandSequences.size() + more;
+    if (need <= commandSequences.capacity()) return;
+    const size_t rows = std::max<size_t>({need, 2 * commandSequences.capacity(), 16});
+    auto grow = [rows](auto&... columns) { (columns.reserve(rows), ...); };
+    grow(commandSequences, commandOwners, commandSignatures, commandKinds, commandResourceIds,
+         commandImageGenerations, paintRefs, imageRefs, glyphRefs, clipRefs, transformRefs);
 }
 
 void CommandColumns::Clear() {

@@ -107,6 +107,10 @@ struct CommandColumns {
     int32_t Size() const { return static_cast<int32_t>(commandSequences.size()); }
     bool Has(int32_t position) const { return position >= 0 && position < Size(); }
     void Clear();
+    // Room for `more` rows in every column at once, growing geometrically
+    // (at least 16 rows), so a store of a few owners does not reallocate
+    // each column at every small size.
+    void Reserve(size_t more);
 };
 
 }  // namespace rava

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "retained/keyed_chain_index.h"
 #include "retained_test_support.h"
 
 namespace rava {
@@ -302,6 +303,26 @@ struct ChainWalk {
     std::vector<int32_t> heads, next, values;
     std::vector<std::string> keys;
 };
+
+// Every key's steps against the walk after every insert, for an index that
+// stays small, one that outgrows its small bucket table, and one chain.
+TEST(ChainedKeyIndexSteps, EveryLookupCountsWhatAWalkVisits) {
+    for (const int32_t buckets : {1, 64, 2048}) {
+        ChainedKeyIndex index(buckets);
+        ChainWalk walk(buckets);
+        std::vector<std::string> keys;
+        for (int i = 0; i < 400; ++i) {
+            keys.push_back("k" + std::to_string(i * 7919 % 400));
+            int32_t steps = 0;
+            int64_t walked = 0, uncounted = 0;
+            ASSERT_EQ(index.FindOrPut(keys.back(), i, &steps), walk.Find(keys.back(), walked));
+            walk.Put(keys.back(), i, uncounted);
+            for (const std::string& key : keys) ASSERT_EQ(index.Find(key, &steps), walk.Find(key, walked));
+            ASSERT_EQ(index.Find("missing", &steps), walk.Find("missing", walked));
+            ASSERT_EQ(steps, walked) << buckets << " buckets, " << i + 1 << " keys";
+        }
+    }
+}
 
 TEST_F(CandidateBatches, LargeBatchCountsTheStepsOfAChainWalk) {
     constexpr int kOwners = 1024, kCommands = 8;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,7 @@ private:
         // Sequences never wrap; some fragments run them backwards or repeat
         // one, which must neither overlap another owner nor hide a command.
         const uint32_t order = in_.Next(16);
+        f.commands.reserve(static_cast<size_t>(count));
         for (int32_t i = 0; i < count; ++i) {
             int64_t sequence = order == 0 ? base + count - 1 - i : base + i;
             if (order == 1 && i == count - 1) sequence = base;
@@ -148,7 +150,7 @@ private:
             if (in_.Chance(4)) c.clipId = "c" + std::to_string(in_.Next(2));
             if (in_.Chance(4)) c.transformId = in_.Chance(2) ? "identity" : "t0";
             c.intArg7 = HostileInt();
-            f.commands.push_back(c);
+            f.commands.push_back(std::move(c));
         }
         return f;
     }
@@ -306,10 +308,19 @@ private:
     void CommitPrepared() {
         if (prepared_.empty()) return Prepare();
         Prepared& p = prepared_[in_.Next(static_cast<uint32_t>(prepared_.size()))];
-        RenderFragment f = p.fragment;
-        ResourceDelta d = p.delta;
-        if (in_.Chance(6) && !d.paints.empty()) d.paints[0].opacity ^= 1;
-        if (in_.Chance(10)) f.userValue ^= 1;
+        // Copies only when an input is changed on purpose.
+        std::optional<RenderFragment> changedFragment;
+        std::optional<ResourceDelta> changedDelta;
+        if (in_.Chance(6) && !p.delta.paints.empty()) {
+            changedDelta = p.delta;
+            changedDelta->paints[0].opacity ^= 1;
+        }
+        if (in_.Chance(10)) {
+            changedFragment = p.fragment;
+            changedFragment->userValue ^= 1;
+        }
+        const RenderFragment& f = changedFragment ? *changedFragment : p.fragment;
+        const ResourceDelta& d = changedDelta ? *changedDelta : p.delta;
         bool kind = in_.Chance(10) ? !p.binding : p.binding;
         const bool foreign = in_.Chance(16);
         // The other store exists only for this rare case; building one per input is a cost.
@@ -354,12 +365,18 @@ private:
     void CommitBatchAgain() {
         if (batches_.empty()) return Batch();
         Batched& b = batches_[in_.Next(static_cast<uint32_t>(batches_.size()))];
-        auto fragments = b.fragments;
-        auto deltas = b.deltas;
-        if (in_.Chance(8) && fragments.size() > 1 && deltas.size() == fragments.size()) {
-            std::swap(fragments[0], fragments[1]);
-            std::swap(deltas[0], deltas[1]);
+        // Copies only when the items are reordered on purpose.
+        std::vector<RenderFragment> swappedFragments;
+        std::vector<ResourceDelta> swappedDeltas;
+        const bool swap = in_.Chance(8) && b.fragments.size() > 1 && b.deltas.size() == b.fragments.size();
+        if (swap) {
+            swappedFragments = b.fragments;
+            swappedDeltas = b.deltas;
+            std::swap(swappedFragments[0], swappedFragments[1]);
+            std::swap(swappedDeltas[0], swappedDeltas[1]);
         }
+        const std::vector<RenderFragment>& fragments = swap ? swappedFragments : b.fragments;
+        const std::vector<ResourceDelta>& deltas = swap ? swappedDeltas : b.deltas;
         StoreSnapshot before = Snapshot(store_, deep_);
         OperationResult r = store_.CommitPreparedCandidateBatch(b.object, fragments, deltas);
         CheckOutcome(before, r, "CommitPreparedCandidateBatch");
