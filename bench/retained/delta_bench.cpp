@@ -12,10 +12,7 @@
 #include <string>
 #include <vector>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
+#include "bench/keep_freed_memory.h"
 #include "retained/retained_store.h"
 
 namespace rava {
@@ -64,15 +61,6 @@ OwnerInputs MakeOwners(int owners) {
     return in;
 }
 
-// Freed memory stays in the heap for the next round instead of going back
-// to the system and faulting in again.
-void KeepFreedMemory() {
-#ifdef __GLIBC__
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-#endif
-}
-
 void BindAll(RetainedResourceStore& store, const OwnerInputs& in) {
     for (size_t i = 0; i < in.fragments.size(); ++i) {
         if (!store.BindOwner(in.fragments[i], in.deltas[i], store.Revision()).accepted) std::abort();
@@ -105,7 +93,7 @@ void PerCommand(benchmark::State& state) {
 }
 
 void BM_BindOwners(benchmark::State& state) {
-    KeepFreedMemory();
+    bench::KeepFreedMemory();
     OwnerInputs in = MakeOwners(static_cast<int>(state.range(0)));
     auto store = std::make_unique<RetainedResourceStore>("bench");
     BindAll(*store, in);
@@ -127,7 +115,7 @@ void UpdateAll(RetainedResourceStore& store, const OwnerInputs& in) {
 }
 
 void BM_UpdateOwners(benchmark::State& state) {
-    KeepFreedMemory();
+    bench::KeepFreedMemory();
     OwnerInputs in = MakeOwners(static_cast<int>(state.range(0)));
     RetainedResourceStore store("bench");
     BindAll(store, in);
@@ -150,7 +138,7 @@ void CommitBatch(RetainedResourceStore& store, const OwnerInputs& in) {
 }
 
 void BM_CandidateBatch(benchmark::State& state) {
-    KeepFreedMemory();
+    bench::KeepFreedMemory();
     OwnerInputs in = MakeOwners(static_cast<int>(state.range(0)));
     RetainedResourceStore store("bench");
     BindAll(store, in);
