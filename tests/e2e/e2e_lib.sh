@@ -33,6 +33,22 @@ find_window() {
     border=$(((WIDTH - 1000) / 2))
     ox=$((X + border)); oy=$((Y + HEIGHT - 700 - border))
     echo "window $xid at $X,$Y size ${WIDTH}x$HEIGHT, client origin $ox,$oy"
+    wait_first_frame
+}
+
+# The window is mapped before its first frame is presented; on a cold font
+# cache and a busy machine that frame can take seconds. Waits until the top
+# left client pixel shows the program's background.
+wait_first_frame() {
+    i=0
+    while [ "$(import -window root -crop "1x1+$ox+$oy" +repage \
+            -format '%[fx:round(255*r)],%[fx:round(255*g)],%[fx:round(255*b)]' info: 2>/dev/null)" != "17,27,34" ]; do
+        i=$((i + 1))
+        if [ $i -gt 300 ] || ! kill -0 "$app_pid" 2>/dev/null; then
+            echo "no frame drawn"; cat "$app_err"; return 1
+        fi
+        sleep 0.1
+    done
 }
 
 shot() {  # name -> $work/<scenario>_<name>.png, path in $last_shot
