@@ -121,16 +121,7 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     SetNearestClamp();
     glEnable(GL_TEXTURE_2D);
     SetCanvasColor(255, 255, 255);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(destX, destY);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(destX + destWidth, destY);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(destX + destWidth, destY + destHeight);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(destX, destY + destHeight);
-    glEnd();
+    DrawTexturedQuad(destX, destY, destWidth, destHeight);
     glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     glDeleteTextures(1, &texture);

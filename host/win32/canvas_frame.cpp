@@ -13,10 +13,6 @@ namespace {
 
 using BlendFuncSeparate = void(APIENTRY*)(GLenum, GLenum, GLenum, GLenum);
 
-float ClearChannel(const CanvasWindow& window, int32_t channel) {
-    return window.srgbOutput ? SrgbToLinear(channel) : LegacyClearChannel(channel);
-}
-
 void SetBlending(const CanvasWindow& window) {
     glEnable(GL_BLEND);
     if (window.translucent) {
@@ -34,11 +30,7 @@ void SetBlending(const CanvasWindow& window) {
 
 void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
     const CanvasWindow* window = ResolveCurrentWindow();
-    if (window == nullptr || !window->srgbOutput) {
-        glColor4ub(ClampChannel(red), ClampChannel(green), ClampChannel(blue), 255);
-        return;
-    }
-    glColor4f(SrgbToLinear(red), SrgbToLinear(green), SrgbToLinear(blue), 1.0f);
+    SetSrgbColor(window != nullptr && window->srgbOutput, red, green, blue);
 }
 
 void BeginFrame(int32_t red, int32_t green, int32_t blue) {
@@ -48,7 +40,7 @@ void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     ResetClippingState();
     SetBlending(window);
     glClearStencil(0);
-    glClearColor(ClearChannel(window, red), ClearChannel(window, green), ClearChannel(window, blue), 1.0f);
+    SetSrgbClearColor(window.srgbOutput, red, green, blue);
     glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 

@@ -14,8 +14,6 @@
 namespace rava {
 
 inline constexpr GLenum kGlBgra = 0x80E1;
-inline constexpr GLenum kGlSrgb8Alpha8 = 0x8C43;
-inline constexpr GLenum kGlFramebufferSrgb = 0x8DB9;
 
 // Entry points read through wglGetProcAddress may come back as these small
 // values on some drivers; they mean "absent".

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/core/dpi_scale.h"
+#include "host/core/window_registry.h"
 #include "host/host.h"
 #include "host/win32/canvas_window.h"
 #include "runtime/runtime.h"
@@ -28,30 +29,13 @@ CanvasFrameStatus& CanvasFrames() {
     return status;
 }
 
-CanvasWindow* FindCanvasWindowById(int32_t id) {
-    auto& windows = CanvasRegistry().windows;
-    auto it = windows.find(id);
-    return it == windows.end() ? nullptr : it->second.get();
-}
+CanvasWindow* FindCanvasWindowById(int32_t id) { return FindRegisteredWindow(CanvasRegistry(), id); }
 
 CanvasWindow* FindCanvasWindowByHandle(HWND hwnd) {
-    if (hwnd == nullptr) return nullptr;
-    for (auto& [id, window] : CanvasRegistry().windows) {
-        if (window && window->hwnd == hwnd) return window.get();
-    }
-    return nullptr;
+    return FindRegisteredWindowByHandle(CanvasRegistry(), hwnd, &CanvasWindow::hwnd);
 }
 
-CanvasWindow* ResolveCurrentWindow() {
-    CanvasWindowRegistry& registry = CanvasRegistry();
-    if (CanvasWindow* active = FindCanvasWindowById(registry.activeId); active && active->open) {
-        return active;
-    }
-    CanvasWindow* current = FindCanvasWindowById(registry.currentId);
-    if (current == nullptr || !current->open) return nullptr;
-    registry.activeId = registry.currentId;
-    return current;
-}
+CanvasWindow* ResolveCurrentWindow() { return ResolveRegisteredWindow(CanvasRegistry()); }
 
 void StampCanvasWindow(CanvasWindow& window, int32_t kind) {
     StampEvent(CanvasRegistry().eventSequence, window.stamps, kind);

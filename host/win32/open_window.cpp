@@ -48,28 +48,6 @@ std::u16string TitleToUtf16(std::string_view title) {
     return wide;
 }
 
-// Enables the sRGB framebuffer and probes sRGB textures; true when both work.
-bool DecideSrgbOutput() {
-    glEnable(kGlFramebufferSrgb);
-    if (glIsEnabled(kGlFramebufferSrgb) != GL_TRUE) return false;
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    GLint internalFormat = 0;
-    if (texture != 0) {
-        const unsigned char pixel[4] = {0x80, 0x80, 0x80, 0xFF};
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, kGlSrgb8Alpha8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internalFormat);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glDeleteTextures(1, &texture);
-    }
-    if (texture == 0 || internalFormat != static_cast<GLint>(kGlSrgb8Alpha8)) {
-        glDisable(kGlFramebufferSrgb);
-        return false;
-    }
-    return true;
-}
-
 void ApplyDarkTitleBar(HWND hwnd) {
     HMODULE dwm = LoadLibraryA("dwmapi.dll");
     if (dwm == nullptr) return;

@@ -97,16 +97,7 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     for (const uint32_t p : pixels) opaque = opaque && (p >> 24) == 0xFF;
     UseBlending(window, !opaque);
     SetCanvasColor(255, 255, 255);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(destX, destY);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(destX + destWidth, destY);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(destX + destWidth, destY + destHeight);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(destX, destY + destHeight);
-    glEnd();
+    DrawTexturedQuad(destX, destY, destWidth, destHeight);
 }
 
 }  // namespace rava

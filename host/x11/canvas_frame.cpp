@@ -6,14 +6,6 @@
 
 namespace rava {
 
-namespace {
-
-float ClearChannel(const CanvasWindow& window, int32_t channel) {
-    return window.srgbOutput ? SrgbToLinear(channel) : LegacyClearChannel(channel);
-}
-
-}  // namespace
-
 void UseBlending(CanvasWindow& window, bool on) {
     if (window.blending == on) return;
     if (on) {
@@ -38,11 +30,7 @@ void UseTexture(CanvasWindow& window, uint32_t texture) {
 
 void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
     const CanvasWindow* window = ResolveCurrentWindow();
-    if (window == nullptr || !window->srgbOutput) {
-        glColor4ub(ClampChannel(red), ClampChannel(green), ClampChannel(blue), 255);
-        return;
-    }
-    glColor4f(SrgbToLinear(red), SrgbToLinear(green), SrgbToLinear(blue), 1.0f);
+    SetSrgbColor(window != nullptr && window->srgbOutput, red, green, blue);
 }
 
 void BeginFrame(int32_t red, int32_t green, int32_t blue) {
@@ -53,7 +41,7 @@ void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     window.blending = true;
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glClearStencil(0);
-    glClearColor(ClearChannel(window, red), ClearChannel(window, green), ClearChannel(window, blue), 1.0f);
+    SetSrgbClearColor(window.srgbOutput, red, green, blue);
     glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 

@@ -12,8 +12,6 @@
 
 namespace rava {
 
-inline constexpr GLenum kGlSrgb8Alpha8 = 0x8C43;
-inline constexpr GLenum kGlFramebufferSrgb = 0x8DB9;
 inline constexpr int kGlxFramebufferSrgbCapable = 0x20B2;
 
 // Blending on or off in the window's context. Colours are always opaque, so

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "host/core/window_registry.h"
 #include "host/host.h"
 #include "host/x11/canvas_gl.h"
 #include "runtime/runtime.h"
@@ -25,30 +26,13 @@ CanvasWindowRegistry& CanvasRegistry() {
     return *registry;
 }
 
-CanvasWindow* FindCanvasWindowById(int32_t id) {
-    auto& windows = CanvasRegistry().windows;
-    auto it = windows.find(id);
-    return it == windows.end() ? nullptr : it->second.get();
-}
+CanvasWindow* FindCanvasWindowById(int32_t id) { return FindRegisteredWindow(CanvasRegistry(), id); }
 
 CanvasWindow* FindCanvasWindowByXid(::Window xid) {
-    if (xid == 0) return nullptr;
-    for (auto& [id, window] : CanvasRegistry().windows) {
-        if (window && window->xid == xid) return window.get();
-    }
-    return nullptr;
+    return FindRegisteredWindowByHandle(CanvasRegistry(), xid, &CanvasWindow::xid);
 }
 
-CanvasWindow* ResolveCurrentWindow() {
-    CanvasWindowRegistry& registry = CanvasRegistry();
-    if (CanvasWindow* active = FindCanvasWindowById(registry.activeId); active && active->open) {
-        return active;
-    }
-    CanvasWindow* current = FindCanvasWindowById(registry.currentId);
-    if (current == nullptr || !current->open) return nullptr;
-    registry.activeId = registry.currentId;
-    return current;
-}
+CanvasWindow* ResolveCurrentWindow() { return ResolveRegisteredWindow(CanvasRegistry()); }
 
 void StampCanvasWindow(CanvasWindow& window, int32_t kind) {
     StampEvent(CanvasRegistry().eventSequence, window.stamps, kind);

@@ -16,58 +16,18 @@
 #include "host/host.h"
 #include "host/x11/canvas_window.h"
 #include "runtime/runtime.h"
+#include "tests/canvas_pixels.h"
 
 namespace rava::test {
 
-struct Rgb {
-    int r = 0;
-    int g = 0;
-    int b = 0;
-    bool operator==(const Rgb&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-    return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
 inline CanvasWindow& Current() { return *FindCanvasWindowById(CanvasRegistry().currentId); }
 
-// The back-buffer pixel at client (x, y), y growing downwards.
-inline Rgb BackPixel(int x, int y) {
-    unsigned char px[4] = {};
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, Current().height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    return {px[0], px[1], px[2]};
-}
+// The back-buffer pixel at client (x, y) of the current window.
+inline Rgb BackPixel(int x, int y) { return ReadBackPixel(Current().height, x, y); }
 
 // Back-buffer pixels in [x0, x1) x [y0, y1) that differ from the background.
 inline int CountDifferent(int x0, int y0, int x1, int y1, Rgb background) {
-    const int width = x1 - x0;
-    const int height = y1 - y0;
-    std::string buffer(static_cast<size_t>(width) * height * 4, '\0');
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x0, Current().height - y1, width, height, GL_RGBA, GL_UNSIGNED_BYTE, buffer.data());
-    int count = 0;
-    for (size_t i = 0; i + 3 < buffer.size(); i += 4) {
-        const Rgb c{static_cast<unsigned char>(buffer[i]), static_cast<unsigned char>(buffer[i + 1]),
-                    static_cast<unsigned char>(buffer[i + 2])};
-        if (!(c == background)) ++count;
-    }
-    return count;
-}
-
-// The what() text of the rill_runtime_exception the call raises, "" when none.
-inline std::string RaisedMessage(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const rill_runtime_exception& e) {
-        return e.what();
-    } catch (...) {
-        return "<other>";
-    }
-    return "";
+    return CountPixelsUnlike(Current().height, x0, y0, x1, y1, background);
 }
 
 // Pumps the host until the condition holds; false after five seconds.
