@@ -2,6 +2,9 @@
 # finding its client area, screenshots and pixel checks in client pixels.
 
 failures=0
+# The program's background colour, and ImageMagick's format for one pixel as "r,g,b".
+background="17,27,34"
+rgb_format='%[fx:round(255*r)],%[fx:round(255*g)],%[fx:round(255*b)]'
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 pass() { echo "ok   $*"; }
 
@@ -41,8 +44,7 @@ find_window() {
 # left client pixel shows the program's background.
 wait_first_frame() {
     i=0
-    while [ "$(import -window root -crop "1x1+$ox+$oy" +repage \
-            -format '%[fx:round(255*r)],%[fx:round(255*g)],%[fx:round(255*b)]' info: 2>/dev/null)" != "17,27,34" ]; do
+    while [ "$(import -window root -crop "1x1+$ox+$oy" +repage -format "$rgb_format" info: 2>/dev/null)" != "$background" ]; do
         i=$((i + 1))
         if [ $i -gt 300 ] || ! kill -0 "$app_pid" 2>/dev/null; then
             echo "no frame drawn"; cat "$app_err"; return 1
@@ -57,8 +59,7 @@ shot() {  # name -> $work/<scenario>_<name>.png, path in $last_shot
 }
 
 pixel() {  # shot x y -> "r,g,b" at client (x, y)
-    convert "$1" -crop "1x1+$((ox + $2))+$((oy + $3))" +repage \
-        -format '%[fx:round(255*r)],%[fx:round(255*g)],%[fx:round(255*b)]' info:
+    convert "$1" -crop "1x1+$((ox + $2))+$((oy + $3))" +repage -format "$rgb_format" info:
 }
 
 expect_pixel() {  # shot x y "r,g,b" what

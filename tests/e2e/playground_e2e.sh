@@ -32,7 +32,6 @@ if xdotool search --name "$title_pattern" >/dev/null 2>&1; then
 fi
 
 view="34 161 672 448"
-background="17,27,34"
 
 # The pointer rests off the window so that no button shows its hover fill.
 park_pointer() { xdotool mousemove 1270 1010; }
