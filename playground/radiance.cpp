@@ -345,7 +345,11 @@ int32_t PackWasm(const PixelJob& job) {
 
 int32_t ToneMap(float value, float exposure) {
     float y = CurveScalar(value * exposure);
-    return static_cast<int32_t>(std::lround(std::sqrt(y) * 255.0f));
+    // Half away from zero on the non-negative r, in the vector forms' steps:
+    // MinGW-w64's lroundf rounds the float just below a half (0.49999997) up.
+    float r = std::sqrt(y) * 255.0f;
+    auto t = static_cast<int32_t>(r);
+    return r - static_cast<float>(t) >= 0.5f ? t + 1 : t;
 }
 
 void BloomChannel(const float* channel, float* h, float* out, Simd simd) {
