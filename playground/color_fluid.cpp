@@ -10,6 +10,8 @@
 #include "playground/fluid_kernels.h"
 #if defined(RAVA_SIMD_X86)
 #include <immintrin.h>
+#elif defined(RAVA_SIMD_WASM)
+#include <wasm_simd128.h>
 #endif
 #include "playground/jacobi.h"
 #include "runtime/runtime.h"
@@ -79,13 +81,42 @@ __attribute__((target("avx2"))) void SubtractGradientRowsAvx2(float* vx, float* 
         _mm256_storeu_ps(vy + k, _mm256_sub_ps(_mm256_loadu_ps(vy + k), gy));
     }
 }
+#elif defined(RAVA_SIMD_WASM)
+// The same whole-row passes four cells at a time.
+bool DivergenceRowsWasm(const float* vx, const float* vy, float* div) {
+    const v128_t half = wasm_f32x4_splat(0.5f);
+    uint32_t nonZero = 0;
+    for (int32_t k = W; k < (H - 1) * W; k += 4) {
+        v128_t d = wasm_f32x4_sub(wasm_v128_load(vx + k + 1), wasm_v128_load(vx + k - 1));
+        d = wasm_f32x4_add(d, wasm_v128_load(vy + k + W));
+        d = wasm_f32x4_sub(d, wasm_v128_load(vy + k - W));
+        d = wasm_f32x4_mul(half, d);
+        wasm_v128_store(div + k, d);
+        int column = k % W;
+        uint32_t lanes = column == 0 ? 0xE : column == W - 4 ? 0x7 : 0xF;
+        nonZero |= wasm_i32x4_bitmask(wasm_f32x4_ne(d, wasm_f32x4_splat(0.0f))) & lanes;
+    }
+    return nonZero != 0;
+}
+
+void SubtractGradientRowsWasm(float* vx, float* vy, const float* p) {
+    const v128_t half = wasm_f32x4_splat(0.5f);
+    for (int32_t k = W; k < (H - 1) * W; k += 4) {
+        v128_t gx = wasm_f32x4_mul(half, wasm_f32x4_sub(wasm_v128_load(p + k + 1), wasm_v128_load(p + k - 1)));
+        v128_t gy = wasm_f32x4_mul(half, wasm_f32x4_sub(wasm_v128_load(p + k + W), wasm_v128_load(p + k - W)));
+        wasm_v128_store(vx + k, wasm_f32x4_sub(wasm_v128_load(vx + k), gx));
+        wasm_v128_store(vy + k, wasm_f32x4_sub(wasm_v128_load(vy + k), gy));
+    }
+}
 #endif
 
-// The interior divergence into div; true when any of it is non-zero. The
-// narrower widths run the plain loops (the compiler vectorises them).
+// The interior divergence into div; true when any of it is non-zero. SSE2
+// and scalar run the plain loops.
 bool DivergenceRows(const float* vx, const float* vy, float* div, Simd simd) {
 #if defined(RAVA_SIMD_X86)
     if (simd == Simd::kAvx2) return DivergenceRowsAvx2(vx, vy, div);
+#elif defined(RAVA_SIMD_WASM)
+    if (simd == Simd::kWasm128) return DivergenceRowsWasm(vx, vy, div);
 #endif
     (void)simd;
     bool anyDivergence = false;
@@ -102,6 +133,11 @@ void SubtractGradientRows(float* vx, float* vy, const float* p, Simd simd) {
 #if defined(RAVA_SIMD_X86)
     if (simd == Simd::kAvx2) {
         SubtractGradientRowsAvx2(vx, vy, p);
+        return;
+    }
+#elif defined(RAVA_SIMD_WASM)
+    if (simd == Simd::kWasm128) {
+        SubtractGradientRowsWasm(vx, vy, p);
         return;
     }
 #endif

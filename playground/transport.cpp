@@ -334,9 +334,35 @@ void GroupWasm(const TransportJob& t, int32_t i, int32_t j) {
     v128_t x0 = wasm_i32x4_trunc_sat_f32x4(x), y0 = wasm_i32x4_trunc_sat_f32x4(y);
     v128_t fx = wasm_f32x4_sub(x, wasm_f32x4_convert_i32x4(x0)), fy = wasm_f32x4_sub(y, wasm_f32x4_convert_i32x4(y0));
     v128_t gx = wasm_f32x4_sub(one, fx), gy = wasm_f32x4_sub(one, fy);
+    const v128_t factor = wasm_f32x4_splat(t.factor);
+    // GroupAvx2's shortcut: when every lane's top-left tap is its own cell or
+    // the one to the left / above, the taps come from contiguous loads.
+    v128_t dx = wasm_i32x4_sub(x0, wasm_i32x4_add(wasm_i32x4_splat(j), wasm_i32x4_make(0, 1, 2, 3)));
+    v128_t dy = wasm_i32x4_sub(y0, wasm_i32x4_splat(i));
+    const v128_t minusOne = wasm_i32x4_splat(-1);
+    v128_t offsets = wasm_v128_or(wasm_i32x4_sub(dx, minusOne), wasm_i32x4_sub(dy, minusOne));
+    if (!wasm_v128_any_true(wasm_v128_and(offsets, wasm_i32x4_splat(~1)))) {
+        v128_t left = wasm_i32x4_eq(dx, minusOne), up = wasm_i32x4_eq(dy, minusOne);
+        for (int f = 0; f < t.fields; ++f) {
+            const float* c = t.src[f] + k;
+            v128_t l[3], r[3];  // per row above, at and below: the left and right tap
+            for (int row = 0; row < 3; ++row) {
+                const float* p = c + (row - 1) * W;
+                v128_t here = wasm_v128_load(p);
+                l[row] = wasm_v128_bitselect(wasm_v128_load(p - 1), here, left);
+                r[row] = wasm_v128_bitselect(here, wasm_v128_load(p + 1), left);
+            }
+            v128_t s00 = wasm_v128_bitselect(l[0], l[1], up), s10 = wasm_v128_bitselect(r[0], r[1], up);
+            v128_t s01 = wasm_v128_bitselect(l[1], l[2], up), s11 = wasm_v128_bitselect(r[1], r[2], up);
+            v128_t top = wasm_f32x4_add(wasm_f32x4_mul(s00, gx), wasm_f32x4_mul(s10, fx));
+            v128_t bottom = wasm_f32x4_add(wasm_f32x4_mul(s01, gx), wasm_f32x4_mul(s11, fx));
+            v128_t v = wasm_f32x4_add(wasm_f32x4_mul(top, gy), wasm_f32x4_mul(bottom, fy));
+            wasm_v128_store(t.dst[f] + k, wasm_f32x4_mul(v, factor));
+        }
+        return;
+    }
     alignas(16) int32_t base[4];
     wasm_v128_store(base, wasm_i32x4_add(x0, wasm_i32x4_mul(y0, wasm_i32x4_splat(W))));
-    const v128_t factor = wasm_f32x4_splat(t.factor);
     for (int f = 0; f < t.fields; ++f) {
         const float* s = t.src[f];
         auto at = [&](int32_t offset) {
