@@ -298,8 +298,9 @@ RAVA_AVX2 int32_t PackAvx2(const PixelJob& job) {
     return n;
 }
 #elif defined(RAVA_SIMD_WASM)
-// ToneMapSse2 in WebAssembly's operations: pmax(b, a) is SSE's max(a, b),
-// and the truncation's saturation never matters as r stays in 0..255.
+// ToneMapSse2 in WebAssembly's operations: pmax(b, a) is SSE's max(a, b).
+// r stays in 0..255, so its whole part becomes an integer through the 2^23
+// bias, cheaper than the saturating conversion.
 inline v128_t ToneMapWasm(v128_t value, v128_t exposure, v128_t darkBits) {
     const v128_t zero = wasm_f32x4_splat(0.0f);
     const v128_t one = wasm_f32x4_splat(1.0f);
@@ -315,9 +316,10 @@ inline v128_t ToneMapWasm(v128_t value, v128_t exposure, v128_t darkBits) {
     y = wasm_v128_bitselect(y, one, wasm_f32x4_le(y, one));  // NaN and above 1 give 1
     y = wasm_f32x4_pmax(zero, y);
     v128_t r = wasm_f32x4_mul(wasm_f32x4_sqrt(y), wasm_f32x4_splat(255.0f));
-    v128_t t = wasm_i32x4_trunc_sat_f32x4(r);
-    v128_t frac = wasm_f32x4_sub(r, wasm_f32x4_convert_i32x4(t));
-    return wasm_i32x4_sub(t, wasm_f32x4_ge(frac, wasm_f32x4_splat(0.5f)));
+    v128_t whole = wasm_f32x4_trunc(r);
+    v128_t up = wasm_f32x4_ge(wasm_f32x4_sub(r, whole), wasm_f32x4_splat(0.5f));
+    const v128_t bias = wasm_f32x4_splat(8388608.0f);
+    return wasm_i32x4_sub(wasm_i32x4_sub(wasm_f32x4_add(whole, bias), bias), up);  // up is -1 where rounding up
 }
 
 inline v128_t RadianceWasm(const PixelJob& job, int c, int32_t n) {

@@ -320,8 +320,14 @@ inline v128_t ClampWasm(v128_t v, float lo, float hi) {
     return wasm_v128_and(valid, wasm_f32x4_pmin(wasm_f32x4_pmax(v, wasm_f32x4_splat(lo)), wasm_f32x4_splat(hi)));
 }
 
-// GroupSse2's steps; the lanes are clamped inside the grid, so the
-// saturating truncation agrees with SSE2's.
+// A whole number 0 <= w < 2^23 held in a float, as an integer.
+inline v128_t WholeToInt(v128_t w) {
+    const v128_t bias = wasm_f32x4_splat(8388608.0f);
+    return wasm_i32x4_sub(wasm_f32x4_add(w, bias), bias);
+}
+
+// GroupSse2's steps; the lanes are clamped inside the grid (or 0), where
+// truncation is what SSE2's conversion does.
 void GroupWasm(const TransportJob& t, int32_t i, int32_t j) {
     int32_t k = i * W + j;
     const v128_t dt = wasm_f32x4_splat(t.dt);
@@ -331,14 +337,32 @@ void GroupWasm(const TransportJob& t, int32_t i, int32_t j) {
     v128_t y = ClampWasm(
         wasm_f32x4_sub(wasm_f32x4_splat(static_cast<float>(i)), wasm_f32x4_mul(wasm_v128_load(t.vy + k), dt)), 0.5f,
         kMaxY);
-    v128_t x0 = wasm_i32x4_trunc_sat_f32x4(x), y0 = wasm_i32x4_trunc_sat_f32x4(y);
-    v128_t fx = wasm_f32x4_sub(x, wasm_f32x4_convert_i32x4(x0)), fy = wasm_f32x4_sub(y, wasm_f32x4_convert_i32x4(y0));
+    // Whole parts as floats (exact), and as integers through the 2^23 bias:
+    // cheaper than the saturating conversion.
+    v128_t xw = wasm_f32x4_trunc(x), yw = wasm_f32x4_trunc(y);
+    v128_t x0 = WholeToInt(xw), y0 = WholeToInt(yw);
+    v128_t fx = wasm_f32x4_sub(x, xw), fy = wasm_f32x4_sub(y, yw);
     v128_t gx = wasm_f32x4_sub(one, fx), gy = wasm_f32x4_sub(one, fy);
     const v128_t factor = wasm_f32x4_splat(t.factor);
     // GroupAvx2's shortcut: when every lane's top-left tap is its own cell or
     // the one to the left / above, the taps come from contiguous loads.
     v128_t dx = wasm_i32x4_sub(x0, wasm_i32x4_add(wasm_i32x4_splat(j), wasm_i32x4_make(0, 1, 2, 3)));
     v128_t dy = wasm_i32x4_sub(y0, wasm_i32x4_splat(i));
+    // Most often all four lanes trace back by the same whole-cell offset:
+    // then each tap is one contiguous load, with no per-lane selects.
+    const int32_t dx0 = wasm_i32x4_extract_lane(dx, 0), dy0 = wasm_i32x4_extract_lane(dy, 0);
+    if (wasm_i32x4_all_true(wasm_v128_and(wasm_i32x4_eq(dx, wasm_i32x4_splat(dx0)),
+                                          wasm_i32x4_eq(dy, wasm_i32x4_splat(dy0))))) {
+        for (int f = 0; f < t.fields; ++f) {
+            const float* c = t.src[f] + k + dy0 * W + dx0;
+            v128_t top = wasm_f32x4_add(wasm_f32x4_mul(wasm_v128_load(c), gx), wasm_f32x4_mul(wasm_v128_load(c + 1), fx));
+            v128_t bottom =
+                wasm_f32x4_add(wasm_f32x4_mul(wasm_v128_load(c + W), gx), wasm_f32x4_mul(wasm_v128_load(c + W + 1), fx));
+            v128_t v = wasm_f32x4_add(wasm_f32x4_mul(top, gy), wasm_f32x4_mul(bottom, fy));
+            wasm_v128_store(t.dst[f] + k, wasm_f32x4_mul(v, factor));
+        }
+        return;
+    }
     const v128_t minusOne = wasm_i32x4_splat(-1);
     v128_t offsets = wasm_v128_or(wasm_i32x4_sub(dx, minusOne), wasm_i32x4_sub(dy, minusOne));
     if (!wasm_v128_any_true(wasm_v128_and(offsets, wasm_i32x4_splat(~1)))) {
