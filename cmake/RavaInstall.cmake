@@ -169,6 +169,8 @@ install(FILES ${PROJECT_BINARY_DIR}/rava-install/rava-config.cmake
   DESTINATION ${rava_cmake_dir} COMPONENT development)
 
 # pkg-config: static libraries, so every dependency is public (Requires/Libs).
+# Cflags carry -std=c++20: the headers need it, and a compiler's default
+# (C++17 for GCC 12) would otherwise fail deep inside them.
 # Imported targets map to their pkg-config modules; the files locate the
 # prefix from their own place, so an installed tree can be moved.
 set(rava_pc_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
@@ -221,7 +223,7 @@ Name: rava-${name}
 Description: Rava ${component} library (C++20)
 Version: ${PROJECT_VERSION}
 Requires: ${requires}
-Cflags: -I\${includedir}
+Cflags: -std=c++20 -I\${includedir}
 Libs: -L\${libdir} -l${output} ${libs}
 ")
   install(FILES ${pc} DESTINATION ${rava_pc_dir} COMPONENT development)

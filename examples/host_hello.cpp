@@ -1,8 +1,8 @@
 // host_hello: one canvas window with a rounded rectangle, styled text and a
 // small block of pixels, redrawn about 60 times a second until Escape is
-// pressed or the window is closed. Host failures print their message.
+// pressed or the window is closed. A failure (no display, no OpenGL) prints
+// the host's message and exits with 1.
 #include <rava/host/host.h>
-#include <rava/runtime/runtime.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -17,10 +17,12 @@ std::vector<uint32_t> Checkerboard() {
     return pixels;
 }
 
-// Draws frames until Escape; returns when the window goes away.
-void Run() {
+// Draws frames until Escape or until the user closes the window. `opened`
+// tells the caller whether a window ever opened.
+void Run(bool& opened) {
     const std::vector<uint32_t> pixels = Checkerboard();
-    rava::OpenCanvasWindow("Hello from the rava host");
+    rava::OpenCanvasWindow("Hello from the rava host");  // 1000 x 700 client area
+    opened = true;
     while (true) {
         rava::PumpWindowMessages();
         if (!rava::CurrentCanvasWindowOpen()) return;  // closed by the user
@@ -31,23 +33,28 @@ void Run() {
         // Nearest sampling: each source pixel becomes a 20 x 20 square.
         rava::DrawPixelsBgra8(pixels, 8, 8, 520, 60, 160, 160);
         rava::EndFrame();
-        if (rava::KeyPressed("escape")) break;
+        if (rava::KeyPressed("escape")) return;
         rava::CancellableSleepMilliseconds(16);
     }
-    rava::DestroyAllCanvasWindows();
 }
 
 }  // namespace
 
 int main() {
+    bool opened = false;
     try {
-        Run();
-        return 0;
+        Run(opened);
     } catch (const rava::rill_runtime_exception& error) {
-        // The host pumps messages inside its queries, so a close can land in
-        // the middle of a frame; the next drawing call then finds no window.
-        if (!rava::CurrentCanvasWindowOpen()) return 0;
-        std::fprintf(stderr, "%s\n", error.what());
-        return 1;
+        // The host pumps messages inside its calls, so a user's close can land
+        // in the middle of a frame; the next call then finds no window. That
+        // reads as a close only after a window had opened: before that (no
+        // display, no OpenGL) or with the window still open it is a failure.
+        if (!opened || rava::CurrentCanvasWindowOpen()) {
+            std::fprintf(stderr, "%s\n", error.what());
+            rava::DestroyAllCanvasWindows();
+            return 1;
+        }
     }
+    rava::DestroyAllCanvasWindows();
+    return 0;
 }

@@ -1,13 +1,22 @@
 // The canvas host as the program sees it: one or more windows with a legacy
 // OpenGL context, immediate drawing between BeginFrame and EndFrame, and
 // input queries. Two backends implement it: Win32 + WGL (host/win32) and
-// Xlib + GLX (host/x11). Failures raise rill_runtime_exception ("window.canvas").
+// Xlib + GLX (host/x11). Failures raise rava::rill_runtime_exception with code
+// "window.canvas"; it is declared in the runtime header included below, so a
+// client that includes only this header can catch it.
 // Where the X11 backend answers differently, the declaration says so.
 #pragma once
+
+// The headers use C++20 (concepts, std::span): say so before anything else fails.
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 202002L
+#error "the rava libraries need C++20: compile with -std=c++20 (or newer)"
+#endif
 
 #include <cstdint>
 #include <span>
 #include <string_view>
+
+#include "runtime/runtime.h"  // rava::rill_runtime_exception, raised by the operations below
 
 // NOTE: <windows.h> turns DrawText into DrawTextW. Included before this
 // header it would rename the function below, and a client that never sees

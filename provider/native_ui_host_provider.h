@@ -4,6 +4,11 @@
 // Reject (last-result line + failure count), and every accepted effect appends one host-event line.
 #pragma once
 
+// The headers use C++20 (concepts, std::span): say so before anything else fails.
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 202002L
+#error "the rava libraries need C++20: compile with -std=c++20 (or newer)"
+#endif
+
 #include <cstdint>
 #include <string>
 #include <string_view>

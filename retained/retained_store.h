@@ -1,8 +1,14 @@
 // The retained resource store: a revisioned, validated store of render
 // resources and owners' command ranges for one drawing surface. The one
-// header clients include. No operation throws; every check runs before the
-// first write, so a refused operation leaves the store unchanged.
+// header clients include. No operation throws; every checked operation runs
+// all its checks before the first write, so a refusal leaves the store
+// unchanged. The plan-application layer at the end of the class checks nothing.
 #pragma once
+
+// The headers use C++20 (concepts, std::span): say so before anything else fails.
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 202002L
+#error "the rava libraries need C++20: compile with -std=c++20 (or newer)"
+#endif
 
 #include <cstdint>
 #include <memory>
@@ -81,9 +87,6 @@ public:
     int32_t FindKey(std::string_view key) const;
     int32_t FindOwnerCounted(AdmissionPlan& plan, std::string_view ownerId) const;
     int32_t FindKeyCounted(AdmissionPlan& plan, std::string_view key) const;
-    // Inserts or overwrites; chain steps go to IndexProbeCount. A closed
-    // store is not written (it has released its index for good).
-    void PutKey(std::string_view key, int32_t value);
 
     // Lookups by identity: the staging set first, then the counted index.
     // Results are combined positions, or -1.
@@ -126,19 +129,6 @@ public:
     bool AdmitClip(AdmissionPlan& plan, StagingSet& staging, const RenderClip& clip) const;
     bool AdmitTransform(AdmissionPlan& plan, StagingSet& staging, const RenderTransform& transform) const;
 
-    // Commit of one pending record: appends its row, puts its identity keys
-    // and adds an image's or glyph's sizeBytes to the payload total. A closed
-    // store is not written.
-    //
-    // These, PutKey, AppendCommandRow, ReplaceCommandRow and ApplyPlan are the
-    // public low-level writes: each call that writes anything raises the
-    // revision by 1, so every prepared object made before it is stale.
-    void CommitPaints(const RenderPaint& paint);
-    void CommitImages(const RenderImage& image);
-    void CommitGlyphs(const RenderGlyphAlpha& glyph);
-    void CommitClips(const RenderClip& clip);
-    void CommitTransforms(const RenderTransform& transform);
-
     // Command references: the lookup by identity, then the plan's own
     // pending records (combined position store rows + staged + index).
     int32_t ResolvePaint(AdmissionPlan& plan, StagingSet& staging, std::string_view id) const;
@@ -162,14 +152,6 @@ public:
                                                                     const std::vector<ResourceDelta>& deltas,
                                                                     int32_t expectedRevision) const;
 
-    void AppendCommandRow(int32_t ownerRow, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
-                          int32_t glyphRef, int32_t clipRef, int32_t transformRef);
-    // Overwrites every column of the row but its owner; ignored outside the table.
-    void ReplaceCommandRow(int32_t position, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
-                           int32_t glyphRef, int32_t clipRef, int32_t transformRef);
-    // Writes an accepted plan; a plan that was not accepted writes nothing.
-    // No checks beyond keeping memory safe.
-    void ApplyPlan(const AdmissionPlan& plan, bool binding);
     // Applies the plan, adds its counters, raises admissions and revision.
     // A plan that was not accepted, or a store that is not open, is refused.
     OperationResult CommitPlan(const AdmissionPlan& plan, bool binding);
@@ -202,6 +184,38 @@ public:
     // Empties the store for good and raises the revision once; always true.
     bool Close();
     std::string Diagnostics() const;
+
+    // ---- Plan-application layer: writes that validate nothing ------------
+    // What the checked operations above use once a plan has been accepted.
+    // None of these checks identities, limits, references or revisions: a
+    // caller can break every rule the store otherwise keeps (duplicate
+    // identities, dangling references, counts past the limits). Clients use
+    // BindOwner, UpdateOwner and the prepared forms instead; "every check
+    // runs before the first write" holds for those, not for these.
+    //
+    // Revision rule: each call that writes anything raises the revision by 1
+    // (so every prepared object made before it is stale); a call that writes
+    // nothing leaves it alone. A closed store is never written. They add
+    // nothing to the validation, comparison or admission counts.
+
+    // Inserts or overwrites an index key; chain steps go to IndexProbeCount.
+    void PutKey(std::string_view key, int32_t value);
+    // One pending record: appends its row, puts its identity keys and adds an
+    // image's or glyph's sizeBytes to the payload total.
+    void CommitPaints(const RenderPaint& paint);
+    void CommitImages(const RenderImage& image);
+    void CommitGlyphs(const RenderGlyphAlpha& glyph);
+    void CommitClips(const RenderClip& clip);
+    void CommitTransforms(const RenderTransform& transform);
+    // Appends a command row of the owner row with the five reference positions.
+    void AppendCommandRow(int32_t ownerRow, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
+                          int32_t glyphRef, int32_t clipRef, int32_t transformRef);
+    // Overwrites every column of the row but its owner; ignored outside the table.
+    void ReplaceCommandRow(int32_t position, const RenderCommand& command, int32_t paintRef, int32_t imageRef,
+                           int32_t glyphRef, int32_t clipRef, int32_t transformRef);
+    // Writes an accepted plan (a plan that was not accepted writes nothing),
+    // as it stands: the store may have moved since the plan was built.
+    void ApplyPlan(const AdmissionPlan& plan, bool binding);
 
 private:
     bool IsOpen() const { return state_ == "open"; }

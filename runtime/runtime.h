@@ -3,6 +3,11 @@
 // helpers and the cancellation point of the frame wait.
 #pragma once
 
+// The headers use C++20 (concepts, std::span): say so before anything else fails.
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 202002L
+#error "the rava libraries need C++20: compile with -std=c++20 (or newer)"
+#endif
+
 #include <concepts>
 #include <cstdint>
 #include <exception>

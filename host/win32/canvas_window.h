@@ -208,6 +208,14 @@ struct CanvasSessionEvent {
     bool flag = false;
 };
 
+struct CanvasOpenFrame {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t red = 0;
+    int32_t green = 0;
+    int32_t blue = 0;
+};
+
 struct CanvasPointerLock {
     HWND window = nullptr;
     bool requested = false;
@@ -231,6 +239,9 @@ struct CanvasWindowRegistry {
     // The window whose frame is open between BeginFrame and EndFrame (0 =
     // none): its background is not repainted under the frame's drawing.
     int32_t openFrameWindowId = 0;
+    // The open frame's clear colour and the client size its projection
+    // covers, so a size change inside the frame can carry it to the new size.
+    CanvasOpenFrame openFrame;
     CanvasPointerLock lock;
     std::atomic<bool> classesRegistered{false};
     CanvasClipboardState clipboard;
@@ -273,8 +284,9 @@ void StampCanvasWindow(CanvasWindow& window, int32_t kind);
 void RefreshDpiAndMonitor(CanvasWindow& window);
 
 // Clears both buffers of an opaque window to the background colour (a
-// translucent one to transparent once); used after size changes. Does nothing
-// while the window has a frame open: that frame presents the new size.
+// translucent one to transparent once); used after size changes. While the
+// window has a frame open it clears nothing the frame drew: the frame goes on
+// at the new size (projection reset, newly exposed strips in its clear colour).
 void RepaintCanvasBackground(CanvasWindow& window);
 
 // Pumps, resolves the current window and makes its context current; raises

@@ -49,7 +49,10 @@ LRESULT OnNcHitTest(CanvasWindow& w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
     return HitAtClientPoint(w, p.x, p.y) == kHitCaption ? HTCAPTION : HTCLIENT;
 }
 
+// The chrome handlers leave a window that is not open alone: a closed window
+// is hidden, and a button or border press must not show or resize it again.
 bool OnChromeButtonDown(CanvasWindow& w, HWND hwnd, LPARAM lParam) {
+    if (!w.open) return false;
     const int code = HitAtClientPoint(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     if (IsCaptionButtonHitCode(code)) {
         SetCapture(hwnd);
@@ -72,6 +75,7 @@ bool OnChromeButtonDown(CanvasWindow& w, HWND hwnd, LPARAM lParam) {
 bool OnChromeButtonUp(CanvasWindow& w, HWND hwnd, LPARAM lParam) {
     // A button fires only for a release over the button it was pressed on;
     // a press elsewhere (a drag in the view, another button) just ends.
+    if (!w.open) return false;
     const int pressed = w.pressedCaptionButton;
     w.pressedCaptionButton = 0;
     const int code = CaptionButtonToFire(pressed, HitAtClientPoint(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
@@ -96,7 +100,7 @@ bool OnChromeButtonUp(CanvasWindow& w, HWND hwnd, LPARAM lParam) {
 }
 
 bool ContinueManualResize(CanvasWindow& w, HWND hwnd) {
-    if (!w.resize.active) return false;
+    if (!w.resize.active || !w.open) return false;
     POINT cursor{};
     if (!GetCursorPos(&cursor)) return true;
     const RECT& s = w.resize.startRect;

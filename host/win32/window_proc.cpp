@@ -88,6 +88,12 @@ LRESULT OnClose(CanvasWindow& w, HWND hwnd) {
     w.open = false;
     w.visible = false;
     StampCanvasWindow(w, kEventNone);
+    // A close can land while a caption button or a border is held (the
+    // system close command, a posted WM_CLOSE): the later release must not
+    // fire the button or resize on the hidden window, so the press ends here.
+    EndCaptionButtonPress(w);
+    EndManualResize(w);
+    if (GetCapture() == hwnd) ReleaseCapture();
     ShowWindow(hwnd, SW_HIDE);
     return 0;
 }

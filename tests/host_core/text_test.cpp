@@ -31,12 +31,14 @@ TEST(TextWalk, WellFormedSequencesSkipWhole) {
     EXPECT_EQ(Glyphs("\xF0\x9F\x98\x80!"), "?|!|");  // astral character
     EXPECT_EQ(Glyphs("\xEF\xBF\xBF"), "?|");         // U+FFFF is well-formed
     EXPECT_EQ(Glyphs("\xED\x9F\xBF"), "?|");         // U+D7FF, just below the surrogates
+    EXPECT_EQ(Glyphs("\xE0\xA0\x80"), "?|");         // U+0800, the first 3-byte character
     EXPECT_EQ(Glyphs("\xF4\x8F\xBF\xBF"), "?|");     // U+10FFFF
 }
 
 TEST(TextWalk, MalformedBytesEachBecomeOnePlaceholder) {
     EXPECT_EQ(Glyphs("\xC0\xAF"), "?|?|");              // overlong lead, stray continuation
     EXPECT_EQ(Glyphs("\xE0\x80\x80"), "?|?|?|");        // overlong 3-byte
+    EXPECT_EQ(Glyphs("\xE0\x9F\xBF"), "?|?|?|");        // the last overlong 3-byte (U+07FF)
     EXPECT_EQ(Glyphs("\xED\xA0\x80"), "?|?|?|");        // surrogate
     EXPECT_EQ(Glyphs("\xF0\x80\x80\x80"), "?|?|?|?|");  // overlong 4-byte
     EXPECT_EQ(Glyphs("\xF4\x90\x80\x80"), "?|?|?|?|");  // above U+10FFFF

@@ -265,6 +265,11 @@ Rgb ScreenPixel(int x, int y) {
     return {GetRValue(c), GetGValue(c), GetBValue(c)};
 }
 
+// Each listed screen pixel has its colour.
+void ExpectScreenPixels(std::initializer_list<Pixel> pixels) {
+    for (const Pixel& p : pixels) EXPECT_EQ(ScreenPixel(p.x, p.y), p.colour) << "at " << p.x << ", " << p.y;
+}
+
 // Primitives pump messages, so a size notification can arrive inside a frame;
 // it must not wipe what the frame drew before it.
 TEST(CanvasDraw, SizeNotificationInsideAFrameKeepsTheFramesDrawing) {
@@ -287,6 +292,36 @@ TEST(CanvasDraw, SizeNotificationInsideAFrameKeepsTheFramesDrawing) {
     SendMessageW(w.hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     glFinish();
     EXPECT_EQ(ScreenPixel(30, 30), (Rgb{10, 11, 13}));
+}
+
+// A real size change inside a frame: the drawn Maximize button, clicked while
+// the frame draws (the next primitive pumps the click), grows the client
+// area. What the frame drew before keeps its place, the rest of the frame
+// draws at the new size, and the newly exposed strips show the frame's clear
+// colour instead of black.
+TEST(CanvasDraw, SizeChangeInsideAFrameIsPresentedAtTheNewSize) {
+    OpenFresh(kFaultNone);
+    CanvasWindow& w = Current();
+    const int oldWidth = w.width, oldHeight = w.height;
+    BeginFrame(17, 27, 34);
+    DrawRectRgba(300, 200, 40, 40, 90, 60, 200);
+    PostMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(oldWidth - 70, 20));
+    PostMessageW(w.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(oldWidth - 70, 20));
+    DrawRectRgba(10, 10, 40, 40, 200, 100, 50);
+    ASSERT_TRUE(IsZoomed(w.hwnd));
+    ASSERT_GT(w.width, oldWidth);
+    ASSERT_GT(w.height, oldHeight);
+    DrawRectRgba(w.width - 50, w.height - 50, 40, 40, 50, 200, 100);
+    EndFrame();
+    glFinish();
+    const Rgb blue{90, 60, 200}, orange{200, 100, 50}, green{50, 200, 100};
+    ExpectScreenPixels({{320, 220, blue},
+                        {30, 30, orange},
+                        {w.width - 30, w.height - 30, green},
+                        {500, 300, kBackground},
+                        {w.width - 5, 300, kBackground},
+                        {500, w.height - 5, kBackground},
+                        {oldWidth + 10, oldHeight + 10, kBackground}});
 }
 
 TEST(CanvasDraw, LegacyFormatClearsOneToWhiteAndTwoToNearBlack) {

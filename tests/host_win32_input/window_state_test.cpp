@@ -120,6 +120,43 @@ TEST(WindowState, CaptionButtonsFireOnlyForAReleaseOverThePressedButton) {
     DestroyCanvasWindow(w);
 }
 
+// A close that lands while a caption button or a border is held ends the
+// press: the release afterwards neither shows the window again (maximized or
+// iconic) nor resizes it, and the capture is gone with the close.
+TEST(WindowState, CloseDuringACaptionButtonOrBorderPressEndsThePress) {
+    for (const int code : {kHitMaximize, kHitMinimize, kHitLeft}) {
+        CanvasWindow& w = testing::OpenFreshCanvas();
+        const POINT press = code == kHitMaximize ? POINT{w.width - 70, 20}
+                            : code == kHitMinimize ? POINT{w.width - 100, 20}
+                                                   : POINT{2, 300};
+        const POINT grip = testing::ClientToScreenPoint(w.hwnd, press.x, press.y);
+        SetCursorPos(grip.x, grip.y);
+        SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(press.x, press.y));
+        ASSERT_EQ(GetCapture(), w.hwnd) << code;
+        RECT before{};
+        GetWindowRect(w.hwnd, &before);
+
+        SendMessageW(w.hwnd, WM_CLOSE, 0, 0);
+        EXPECT_NE(GetCapture(), w.hwnd) << code;
+        EXPECT_FALSE(w.resize.active) << code;
+        SetCursorPos(grip.x + 120, grip.y);
+        SendMessageW(w.hwnd, WM_MOUSEMOVE, MK_LBUTTON, 0);
+        SendMessageW(w.hwnd, WM_LBUTTONUP, 0, PackPoint(press.x, press.y));
+        testing::Drain();
+
+        RECT after{};
+        GetWindowRect(w.hwnd, &after);
+        EXPECT_FALSE(IsWindowVisible(w.hwnd)) << code;
+        EXPECT_FALSE(IsZoomed(w.hwnd)) << code;
+        EXPECT_FALSE(IsIconic(w.hwnd)) << code;
+        EXPECT_EQ(after.left, before.left) << code;
+        EXPECT_EQ(after.right, before.right) << code;
+        EXPECT_FALSE(w.open) << code;
+        EXPECT_FALSE(w.visible) << code;
+        DestroyCanvasWindow(w);
+    }
+}
+
 // The system's frame (title bar, its buttons, sizing border) answers as on
 // any window; inside the client area the drawn caption strip is the caption.
 TEST(WindowState, NonClientHitTestKeepsTheSystemFrameAndAddsTheStrip) {

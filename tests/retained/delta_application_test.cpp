@@ -110,7 +110,8 @@ TEST_F(Owners, RangesRunFromSmallestToLargestSequenceAndNoSequenceRepeats) {
     wide.commands = {Command("w", 1000)};
     wide.rangeLast = 1000;
     store.ApplyPlan(wide, true);
-    for (auto [sequence, other] : {std::pair{15, "a"}, {300, "d"}, {600, "w"}}) {
+    // Touching another owner's last sequence is an overlap too.
+    for (auto [sequence, other] : {std::pair{15, "a"}, {20, "a"}, {300, "d"}, {301, "d"}, {600, "w"}}) {
         RefuseBind(WithSequences("e", {sequence}), Delta(),
                    std::string("retained resource owner e command range overlaps ") + other);
     }
@@ -275,6 +276,7 @@ TEST_F(Owners, ImageCommandGenerationsMayNotRegress) {
     EXPECT_EQ(store.CommandImageRef(0), 3);
     EXPECT_TRUE(Update(image(3, "im", 6)).accepted);
     EXPECT_EQ(store.CommandImageRef(0), 2);
+    EXPECT_TRUE(Update(image(4, "im", 6)).accepted) << "an unchanged generation is no regression";
 }
 
 TEST_F(Owners, DeltaEntryLimitIsCheckedBeforeValidation) {
