@@ -29,7 +29,7 @@ void FollowPixelRatio(CanvasWindow& window) {
 
 void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("BeginFrame");
-    if (window.contextLost || !window.renderer.Ready()) return;
+    if (!ContextUsable(window)) return;
     FollowPixelRatio(window);
     window.renderer.BeginFrame(window.framebufferWidth, window.framebufferHeight, kClientWidth, kClientHeight);
     glViewport(0, 0, window.framebufferWidth, window.framebufferHeight);
@@ -40,8 +40,7 @@ void BeginFrame(int32_t red, int32_t green, int32_t blue) {
 
 void EndFrame() {
     CanvasWindow& window = RequireOpenWindow("EndFrame");
-    if (window.contextLost) return;
-    window.renderer.Flush();
+    if (ContextUsable(window)) window.renderer.Flush();
 }
 
 }  // namespace rava

@@ -36,6 +36,20 @@ BatchColor CanvasColor(int32_t red, int32_t green, int32_t blue) {
     return BatchColor{channel(red), channel(green), channel(blue), 1.0f};
 }
 
+void MarkContextLost(CanvasWindow& window) {
+    window.contextLost = true;
+    window.renderer.Forget();
+    for (GlyphAtlas& atlas : window.fonts) atlas = {};
+    window.pixelTexture = 0;
+    window.pixelTextureWidth = 0;
+    window.pixelTextureHeight = 0;
+}
+
+bool ContextUsable(CanvasWindow& window) {
+    if (!window.contextLost && emscripten_is_webgl_context_lost(window.context)) MarkContextLost(window);
+    return !window.contextLost && window.renderer.Ready();
+}
+
 // Events were already recorded by the page's listeners as they came.
 void PumpWindowMessages() {}
 

@@ -96,6 +96,15 @@ bool CreateWindowResources(CanvasWindow& window);
 
 void DestroyCanvasWindow(CanvasWindow& window);
 
+// The context went away: its GL objects went with it, only their names are
+// dropped. Drawing does nothing until the context is restored.
+void MarkContextLost(CanvasWindow& window);
+// Whether the window can draw now. A context can be lost before the page
+// hears of it (WEBGL_lose_context loses it at once, the event comes later),
+// and every GL query on a lost context answers null, so this asks the
+// context itself first.
+bool ContextUsable(CanvasWindow& window);
+
 // The colour a primitive gets: the page's WebGL framebuffer takes sRGB codes as they are.
 BatchColor CanvasColor(int32_t red, int32_t green, int32_t blue);
 

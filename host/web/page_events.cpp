@@ -59,12 +59,7 @@ EMSCRIPTEN_KEEPALIVE void rava_web_foreground(int32_t foreground) {
 EMSCRIPTEN_KEEPALIVE void rava_web_context_lost() {
     using namespace rava;
     for (auto& [id, window] : CanvasRegistry().windows) {
-        if (!window || window->context == 0) continue;
-        window->contextLost = true;
-        // The GL objects are gone with the context; only the names remain.
-        window->renderer.Forget();
-        for (GlyphAtlas& atlas : window->fonts) atlas = {};
-        window->pixelTexture = 0;
+        if (window && window->context != 0) MarkContextLost(*window);
     }
 }
 
@@ -75,7 +70,8 @@ EMSCRIPTEN_KEEPALIVE int32_t rava_web_context_restored() {
     bool ok = true;
     for (auto& [id, window] : CanvasRegistry().windows) {
         if (!window || window->context == 0 || !window->contextLost) continue;
-        if (emscripten_webgl_make_context_current(window->context) != EMSCRIPTEN_RESULT_SUCCESS ||
+        if (emscripten_is_webgl_context_lost(window->context) ||
+            emscripten_webgl_make_context_current(window->context) != EMSCRIPTEN_RESULT_SUCCESS ||
             !CreateWindowResources(*window)) {
             ok = false;
             continue;
