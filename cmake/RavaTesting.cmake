@@ -24,11 +24,14 @@ endif()
 
 # rava_node_program(target): in the web tree, a program CTest runs under node:
 # one self-contained .js (this node cannot load a .wasm by path), a heap that
-# grows, and room on the stack for the solver's and the tests' locals.
+# grows, room on the stack for the solver's and the tests' locals, the real
+# file system, environment and exit status.
 function(rava_node_program target)
   if(EMSCRIPTEN)
+    set(environment ${PROJECT_SOURCE_DIR}/cmake/node_environment.js)
     target_link_options(${target} PRIVATE -sSINGLE_FILE=1 -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1
-      -sTOTAL_STACK=8MB -sNODERAWFS=1 -sEXIT_RUNTIME=1)
+      -sTOTAL_STACK=8MB -sNODERAWFS=1 -sEXIT_RUNTIME=1 "SHELL:--pre-js ${environment}")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${environment})
   endif()
 endfunction()
 
