@@ -170,9 +170,7 @@ const char* GlslVersionLine(GlDialect dialect) {
 
 // ---- BatchList ----------------------------------------------------------
 
-bool BatchList::Reserve(uint32_t vertexCount) {
-    return vertices_.size() + vertexCount <= kMaxVertices;
-}
+bool BatchList::Reserve(uint32_t vertexCount) { return vertices_.size() + vertexCount <= kMaxVertices; }
 
 void BatchList::Extend(uint32_t texture, bool blend, uint32_t indexCount) {
     if (!runs_.empty() && runs_.back().texture == texture && runs_.back().blend == blend) {
@@ -283,10 +281,8 @@ void BatchRenderer::Push(uint32_t texture, bool blend, const BatchVertex (&corne
 
 void BatchRenderer::AddRect(float x, float y, float width, float height, const BatchColor& color) {
     const float w = width < 0.0f ? 0.0f : width;
-    const BatchVertex corners[4] = {{x, y, 0, 0, color},
-                                    {x + w, y, 0, 0, color},
-                                    {x + w, y + height, 0, 0, color},
-                                    {x, y + height, 0, 0, color}};
+    const BatchVertex corners[4] = {
+        {x, y, 0, 0, color}, {x + w, y, 0, 0, color}, {x + w, y + height, 0, 0, color}, {x, y + height, 0, 0, color}};
     Push(whiteTexture_, false, corners);
 }
 
