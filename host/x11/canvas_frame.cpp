@@ -1,8 +1,11 @@
 // Frames: BeginFrame sets up a y-down pixel projection and clears, EndFrame
-// swaps the window's buffers. Also the shared colour step.
+// swaps the window's buffers (not while the window is unmapped: nobody sees
+// it). Also the shared colour step and the background repaint of a resize.
 #include "host/core/srgb.h"
 #include "host/host.h"
 #include "host/x11/canvas_gl.h"
+#include "host/x11/x_error_trap.h"
+#include "runtime/runtime.h"
 
 namespace rava {
 
@@ -43,12 +46,24 @@ void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     glClearStencil(0);
     SetSrgbClearColor(window.srgbOutput, red, green, blue);
     glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    window.frameOpen = true;
 }
 
 void EndFrame() {
     CanvasWindow& window = RequireOpenWindow("EndFrame");
     ResetClippingState();
-    glXSwapBuffers(CanvasRegistry().display, window.xid);
+    // A size change during the frame is presented by this frame and the next.
+    window.frameOpen = false;
+    window.repaintPending = false;
+    if (!window.visible) return;
+    Display* display = CanvasRegistry().display;
+    // A drawable another program destroyed fails here, before its
+    // DestroyNotify arrives: say so instead of failing later in other words.
+    XErrorTrap trap(display);
+    glXSwapBuffers(display, window.xid);
+    const std::string error = trap.Finish();
+    CheckCanvasCondition(error.empty(), "window/canvas failed to present the frame: " + error);
+    ++window.presents;
 }
 
 void RepaintCanvasBackground(CanvasWindow& window) {
@@ -66,6 +81,7 @@ void RepaintCanvasBackground(CanvasWindow& window) {
         glClear(GL_COLOR_BUFFER_BIT);
         glXSwapBuffers(display, window.xid);
     }
+    ++window.backgroundRepaints;
 }
 
 }  // namespace rava

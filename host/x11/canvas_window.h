@@ -61,8 +61,19 @@ struct CanvasWindow {
 
     bool open = false;
     bool visible = false;
-    bool focused = false;
+    bool focused = false;  // one of the two below
+    // The keyboard focus is on the window itself; or the focus is PointerRoot
+    // (or an ancestor) and the pointer is in the window, which then gets the keys.
+    bool focusExplicit = false;
+    bool focusByPointer = false;
     bool closeRequested = false;
+    // Between BeginFrame and EndFrame: a size change then waits for the frame
+    // to present instead of wiping it.
+    bool frameOpen = false;
+    // A size change seen in this pump, repainted once when the pump ends.
+    bool repaintPending = false;
+    int64_t backgroundRepaints = 0;
+    int64_t presents = 0;  // buffer swaps; none while unmapped
 
     EventStamps stamps;
     uint8_t pressCounters[256] = {};
@@ -89,6 +100,13 @@ struct CanvasWindowRegistry {
     Atom wmDeleteWindow = 0;
     Atom netWmName = 0;
     Atom utf8String = 0;
+    std::string displayName;
+    // The server closed the connection (or died): every later call fails.
+    bool displayLost = false;
+    // A window manager was running when the last window opened: it gives
+    // the focus, and we never take it ourselves.
+    bool windowManager = false;
+    int64_t focusTaken = 0;  // times we set the input focus ourselves
     CanvasFontFiles fontFiles;
 
     std::unordered_map<int32_t, std::unique_ptr<CanvasWindow>> windows;
@@ -97,9 +115,10 @@ struct CanvasWindowRegistry {
     int32_t activeId = 0;
     int64_t eventSequence = 1;
 
-    // Input state seen through our windows: held keys by virtual-key code,
+    // Input state seen through our windows: the virtual-key code of each held
+    // X keycode (0 = up), so two keys of one name release independently;
     // held pointer buttons (1 left, 2 right, 4 middle), the pointer on the root.
-    bool keyHeld[256] = {};
+    uint8_t heldKeycodes[256] = {};
     uint32_t buttonsHeld = 0;
     int32_t pointerRootX = -1000000;
     int32_t pointerRootY = -1000000;
@@ -134,5 +153,12 @@ void EnsureCanvasFontFiles();
 void HandleCanvasEvent(const XEvent& event);
 
 void DestroyCanvasWindow(CanvasWindow& window);
+
+// Whether any held key has this virtual-key code.
+bool CanvasKeyHeld(uint32_t virtualKey);
+
+// After the display connection was lost: every window closed and forgotten
+// by X, then raises naming the display (once; later calls find no window).
+void FailLostDisplay();
 
 }  // namespace rava

@@ -183,6 +183,11 @@ TEST(X11Draw, PixelBlocksReuseOneTextureAndComeBackExactly) {
     const Rgb mixed = BackPixel(115, 105);
     EXPECT_GT(mixed.r, 17);
     EXPECT_LT(mixed.r, 255);
+    // Every texel partly transparent (none clear) blends the same way.
+    const uint32_t halves[2] = {0x80FFFFFFu, 0x80FFFFFFu};
+    BeginFrame(17, 27, 34);
+    DrawPixelsBgra8(halves, 2, 1, 100, 100, 20, 10);
+    EXPECT_EQ(BackPixel(105, 105), mixed);
     // Blocks of the wrong length or a non-positive size draw nothing.
     BeginFrame(17, 27, 34);
     DrawPixelsBgra8(std::span(small, 3), 2, 2, 100, 100, 20, 20);
