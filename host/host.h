@@ -22,7 +22,9 @@ namespace rava {
 
 struct CanvasOpenOptions {
     // Presents through a layered window with per-pixel alpha instead of SwapBuffers.
-    // X11: not offered; the window opens opaque.
+    // X11: the window gets a 32-bit ARGB visual where the screen offers one;
+    // a compositing desktop shows its alpha, elsewhere it looks opaque. On a
+    // screen without such a visual it opens opaque.
     bool translucent = false;
 };
 
@@ -70,7 +72,7 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
 // ---- Input queries ------------------------------------------------------
 // Names are matched after ASCII lower-casing. Every query answers false (or
 // -1) unless a canvas window of this process is the foreground window (X11:
-// has the input focus). X11 knows only the input our windows received: held
+// has the input focus, or the focus is PointerRoot and the pointer is on it). X11 knows only the input our windows received: held
 // keys and buttons, and the pointer as of its last event on one of them.
 
 // Pointer position in client pixels of the current window, unclamped; -1 when
@@ -94,8 +96,8 @@ bool AnyCanvasWindowInForeground();
 // Confines and hides the cursor on the current window and accumulates raw
 // mouse motion; engages only while that window is focused, in the foreground
 // and not minimized (and again when it regains those). Returns whether the
-// lock is engaged now. X11: never engages (false; Release does nothing,
-// PointerLockEngaged is false, TakeRawMotion gives 0, 0).
+// lock is engaged now. X11: an active pointer grab confined to the window
+// with a blank cursor; raw motion comes from XInput2 (none without it).
 bool RequestPointerLock();
 void ReleasePointerLock();
 bool PointerLockEngaged();
@@ -118,7 +120,11 @@ void SetImeCaretRect(int32_t x, int32_t y, int32_t height);
 
 // Offers the text on the clipboard with delayed rendering, owned by the
 // current window; false for invalid UTF-8 or when the clipboard is busy.
-// X11: always false, and the counters stay all zero.
+// X11: the current window owns the CLIPBOARD selection and answers TARGETS,
+// UTF8_STRING and STRING (Latin-1, "?" beyond) when asked; "rendered" is
+// the first answer, "released by clipboard" another client taking the
+// selection before any answer. Texts too large for one X request are refused
+// to requestors (no incremental transfer).
 bool SetPendingClipboardText(std::string_view utf8);
 struct CanvasClipboardCounters {
     bool pending = false;

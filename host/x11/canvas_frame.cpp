@@ -36,13 +36,32 @@ void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
     SetSrgbColor(window != nullptr && window->srgbOutput, red, green, blue);
 }
 
+namespace {
+
+using BlendFuncSeparate = void (*)(GLenum, GLenum, GLenum, GLenum);
+
+void SetBlendFunction(const CanvasWindow& window) {
+    if (window.translucent) {
+        // Alpha accumulates as coverage, so the compositor sees real transparency.
+        static const auto separate = reinterpret_cast<BlendFuncSeparate>(
+            glXGetProcAddress(reinterpret_cast<const GLubyte*>("glBlendFuncSeparate")));
+        if (separate != nullptr) {
+            separate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+            return;
+        }
+    }
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+}  // namespace
+
 void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("BeginFrame");
     SetupPixelProjection(window.width, window.height);
     ResetClippingState();
     glEnable(GL_BLEND);
     window.blending = true;
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    SetBlendFunction(window);
     glClearStencil(0);
     SetSrgbClearColor(window.srgbOutput, red, green, blue);
     glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -70,7 +89,9 @@ void RepaintCanvasBackground(CanvasWindow& window) {
     Display* display = CanvasRegistry().display;
     if (window.xid == 0 || window.context == nullptr || !glXMakeCurrent(display, window.xid, window.context)) return;
     SetupPixelProjection(window.width, window.height);
-    if (window.srgbOutput) {
+    if (window.translucent) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    } else if (window.srgbOutput) {
         glClearColor(SrgbToLinear(10), SrgbToLinear(11), SrgbToLinear(13), 1.0f);
     } else {
         glClearColor(10.0f / 255.0f, 11.0f / 255.0f, 13.0f / 255.0f, 1.0f);
