@@ -31,7 +31,9 @@ struct CanvasOpenOptions {
 // Opens a 1000 x 700 client-area window (or re-activates the current one).
 // An invalid UTF-8 title gives an empty title. At most 16 windows per process.
 // X11: also raises when the display cannot be opened, has no GLX 1.3 or no
-// double-buffered RGBA framebuffer config, or fontconfig finds no font.
+// double-buffered RGBA framebuffer config, or fontconfig finds no font; a
+// lost display connection raises (naming the display) in the call that
+// notices it, and every later call then finds no open window.
 void OpenCanvasWindow(std::string_view title);
 void OpenCanvasWindow(std::string_view title, const CanvasOpenOptions& options);
 
@@ -58,7 +60,8 @@ void DrawRoundedRectRgba(float x, float y, float width, float height, float radi
 
 // Font slots 0..9: 12, 12 bold, 13, 13 bold, 15, 15 bold, 20, 20 bold, 28, 28 bold px.
 // y is the top of the text line. Non-ASCII characters draw as "?".
-// X11: the faces are DejaVu Sans (else fontconfig's best match), anti-aliased.
+// X11: the faces are Open Sans (else DejaVu Sans, else fontconfig's best
+// match), anti-aliased.
 void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red, int32_t green, int32_t blue);
 // Size code: up to 249 -> 15 px, exactly 330 -> 28 px, otherwise 20 px (bold when available).
 void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red, int32_t green,
