@@ -11,6 +11,7 @@ enum CanvasFault : uint32_t {
     kFaultNone = 0,
     kFaultNoSrgbConfig = 1u << 0,  // no framebuffer config is sRGB-capable
     kFaultNoConfig = 1u << 1,      // no framebuffer config at all
+    kFaultWindowBadMatch = 1u << 2,  // the X window is made with a depth its visual lacks
 };
 
 void SetCanvasFaultsForTesting(uint32_t faults);

@@ -48,6 +48,7 @@ struct CanvasWindow {
     GLXContext context = nullptr;
     Colormap colormap = 0;
     bool srgbOutput = false;
+    bool translucent = false;  // a 32-bit ARGB visual: the compositor blends it
     // GL state as last set in the window's context, so that runs of text or
     // of rectangles change nothing between draws.
     bool blending = false;
@@ -61,8 +62,19 @@ struct CanvasWindow {
 
     bool open = false;
     bool visible = false;
-    bool focused = false;
+    bool focused = false;  // one of the two below
+    // The keyboard focus is on the window itself; or the focus is PointerRoot
+    // (or an ancestor) and the pointer is in the window, which then gets the keys.
+    bool focusExplicit = false;
+    bool focusByPointer = false;
     bool closeRequested = false;
+    // Between BeginFrame and EndFrame: a size change then waits for the frame
+    // to present instead of wiping it.
+    bool frameOpen = false;
+    // A size change seen in this pump, repainted once when the pump ends.
+    bool repaintPending = false;
+    int64_t backgroundRepaints = 0;
+    int64_t presents = 0;  // buffer swaps; none while unmapped
 
     EventStamps stamps;
     uint8_t pressCounters[256] = {};
@@ -71,6 +83,33 @@ struct CanvasWindow {
     uint32_t pixelTexture = 0;
     int32_t pixelTextureWidth = 0;
     int32_t pixelTextureHeight = 0;
+};
+
+// The text offered on the CLIPBOARD selection. It is made only when a
+// requestor asks; the first answer is the "render". While we own the
+// selection later requests get the same text; pending means not asked yet.
+struct CanvasClipboardState {
+    bool pending = false;
+    ::Window owner = 0;  // while we own the selection
+    std::string text;    // UTF-8
+    int32_t status = 0;  // 2 rendered, 3 released (selection taken), 4 released (window destroyed)
+    int64_t changeCounter = 0;
+    int64_t renderCount = 0;
+    int64_t releaseCountClipboard = 0;  // on SelectionClear
+    int64_t releaseCountWindow = 0;     // on window destruction
+    uint64_t pendingSize = 0;           // bytes of the text as UTF-16 with its terminator, as on Windows
+};
+
+// Pointer lock: the lock window (0 none), whether the program asked for it,
+// whether the pointer is grabbed and confined now, and XInput2 raw motion
+// summed while engaged (packed as host/core/input_rules.h describes).
+struct CanvasPointerLock {
+    int32_t windowId = 0;
+    bool requested = false;
+    bool engaged = false;
+    uint64_t rawMotion = 0;
+    int xiOpcode = -1;  // -1 unknown, 0 no XInput2
+    unsigned long blankCursor = 0;
 };
 
 // The font files fontconfig chose for the regular and the bold faces.
@@ -89,7 +128,18 @@ struct CanvasWindowRegistry {
     Atom wmDeleteWindow = 0;
     Atom netWmName = 0;
     Atom utf8String = 0;
+    Atom clipboardAtom = 0;
+    Atom targetsAtom = 0;
+    std::string displayName;
+    // The server closed the connection (or died): every later call fails.
+    bool displayLost = false;
+    // A window manager was running when the last window opened: it gives
+    // the focus, and we never take it ourselves.
+    bool windowManager = false;
+    int64_t focusTaken = 0;  // times we set the input focus ourselves
     CanvasFontFiles fontFiles;
+    CanvasClipboardState clipboard;
+    CanvasPointerLock lock;
 
     std::unordered_map<int32_t, std::unique_ptr<CanvasWindow>> windows;
     int32_t nextId = 1;
@@ -97,9 +147,10 @@ struct CanvasWindowRegistry {
     int32_t activeId = 0;
     int64_t eventSequence = 1;
 
-    // Input state seen through our windows: held keys by virtual-key code,
+    // Input state seen through our windows: the virtual-key code of each held
+    // X keycode (0 = up), so two keys of one name release independently;
     // held pointer buttons (1 left, 2 right, 4 middle), the pointer on the root.
-    bool keyHeld[256] = {};
+    uint8_t heldKeycodes[256] = {};
     uint32_t buttonsHeld = 0;
     int32_t pointerRootX = -1000000;
     int32_t pointerRootY = -1000000;
@@ -123,16 +174,41 @@ CanvasWindow& RequireOpenWindow(std::string_view operation);
 
 // Opens the display and checks GLX once per process; raises naming what is missing.
 void EnsureCanvasDisplay();
-// The framebuffer config of a new window (sets srgb when it is sRGB-capable);
-// raises when the display offers no usable one.
-GLXFBConfig ChooseCanvasConfig(bool& srgb);
+// The framebuffer config of a new window (sets srgb when it is sRGB-capable,
+// argb when a translucent window got a 32-bit visual with alpha); raises
+// when the display offers no usable one.
+GLXFBConfig ChooseCanvasConfig(bool translucent, bool& srgb, bool& argb);
 
 // Finds the font files once per process; raises when there is no font at all.
 void EnsureCanvasFontFiles();
+
+// Where the ink of styled text ends, in pixels right of its x, with the
+// window's faces (the test of the overlay's layout measures with it).
+int32_t MeasureCanvasText(const CanvasWindow& window, std::string_view text, int32_t sizeCode);
 
 // Records one X event into the registry and its window.
 void HandleCanvasEvent(const XEvent& event);
 
 void DestroyCanvasWindow(CanvasWindow& window);
+
+// The CLIPBOARD selection: a requestor's request answered, the selection
+// taken by another client, and the release when the owner window goes.
+void OnSelectionRequest(const XSelectionRequestEvent& request);
+void OnSelectionClear(CanvasWindow& window, const XSelectionClearEvent& clear);
+void ReleaseClipboardAtDestroy(CanvasWindow& window);
+
+// Engages or drops the pointer lock of this window as its focus, mapping
+// and open state now allow; DropPointerLock also forgets the request.
+void UpdatePointerLock(CanvasWindow& window);
+void DropPointerLock(CanvasWindow& window);
+// An extension event (XInput2 raw motion); true when it was ours.
+bool HandleCanvasGenericEvent(XEvent& event);
+
+// Whether any held key has this virtual-key code.
+bool CanvasKeyHeld(uint32_t virtualKey);
+
+// After the display connection was lost: every window closed and forgotten
+// by X, then raises naming the display (once; later calls find no window).
+void FailLostDisplay();
 
 }  // namespace rava

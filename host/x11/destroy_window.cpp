@@ -15,6 +15,15 @@ void DestroyCanvasWindow(CanvasWindow& window) {
     window.closeRequested = false;
     StampCanvasWindow(window, kEventNone);
 
+    // After a lost connection the server has freed everything, and no X or
+    // GLX call may be made: the record just leaves the registry.
+    if (CanvasRegistry().displayLost) {
+        window.context = nullptr;
+        window.xid = 0;
+        window.colormap = 0;
+    }
+    ReleaseClipboardAtDestroy(window);
+    DropPointerLock(window);
     if (window.context != nullptr) {
         if (window.xid != 0 && glXMakeCurrent(display, window.xid, window.context)) {
             DeleteCanvasFonts(window);
@@ -34,7 +43,7 @@ void DestroyCanvasWindow(CanvasWindow& window) {
     window.colormap = 0;
     window.width = 0;
     window.height = 0;
-    XFlush(display);
+    if (!CanvasRegistry().displayLost) XFlush(display);
 
     auto& windows = CanvasRegistry().windows;
     auto it = windows.find(window.id);

@@ -44,7 +44,7 @@ bool KeyDown(std::string_view key) {
     PumpWindowMessages();
     if (!AnyCanvasWindowInForeground()) return false;
     const int code = VirtualKeyForName(key);
-    return code > 0 && code < 256 && CanvasRegistry().keyHeld[code];
+    return code > 0 && code < 256 && CanvasKeyHeld(static_cast<uint32_t>(code));
 }
 
 bool KeyPressed(std::string_view key) {

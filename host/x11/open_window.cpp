@@ -1,19 +1,25 @@
 // The opening sequence of a canvas window: display and GLX checks, fonts,
-// framebuffer config, X window with the config's visual, GLX context, sRGB
-// decision, glyph textures, then mapping and taking the focus. A failed step
-// releases what was acquired and raises; the registry is left unchanged and
-// the failed window takes no id.
+// framebuffer config, X window with the config's visual (centred on the
+// monitor under the pointer), GLX context, sRGB decision, glyph textures,
+// then mapping; the focus comes from the window manager, or where none runs
+// we take it. A failed step releases what was acquired and raises; the
+// registry is left unchanged and the failed window takes no id.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "host/core/utf.h"
 #include "host/host.h"
+#include "host/x11/canvas_faults.h"
 #include "host/x11/canvas_gl.h"
+#include "host/x11/window_hints.h"
+#include "host/x11/x_error_trap.h"
 #include "runtime/runtime.h"
 
 namespace rava {
@@ -40,13 +46,61 @@ void SetTitle(Display* display, ::Window xid, const std::string& title) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(title.data());
     const int length = static_cast<int>(title.size());
     XChangeProperty(display, xid, registry.netWmName, registry.utf8String, 8, PropModeReplace, bytes, length);
-    // The legacy name is Latin-1; only ASCII means the same there.
-    std::string legacy = title;
-    for (char& c : legacy) {
-        if (static_cast<unsigned char>(c) > 126) c = '?';
-    }
+    const std::string legacy = Latin1Title(title);
     XChangeProperty(display, xid, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(legacy.data()), length);
+                    reinterpret_cast<const unsigned char*>(legacy.data()), static_cast<int>(legacy.size()));
+}
+
+// The window an EWMH property names, or None.
+::Window WindowProperty(Display* display, ::Window window, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    ::Window named = None;
+    if (XGetWindowProperty(display, window, property, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
+                           &data) == Success &&
+        type == XA_WINDOW && format == 32 && count == 1) {
+        named = static_cast<::Window>(*reinterpret_cast<unsigned long*>(data));
+    }
+    if (data != nullptr) XFree(data);
+    return named;
+}
+
+// ICCCM: a window manager owns WM_S<screen>; an EWMH one names a check
+// window on the root that names itself (a manager that died leaves the
+// root's property behind, naming a window that is gone).
+bool WindowManagerRuns(Display* display, int screen) {
+    const std::string selection = "WM_S" + std::to_string(screen);
+    if (XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False)) != None) return true;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    const ::Window named = WindowProperty(display, RootWindow(display, screen), check);
+    if (named == None) return false;
+    XErrorTrap trap(display);
+    const bool alive = WindowProperty(display, named, check) == named;
+    return trap.Finish().empty() && alive;
+}
+
+// Where the window opens: centred on the monitor under the pointer, as
+// XRandR lists the monitors (the whole screen when it lists none).
+WindowPlace InitialPlace(Display* display, int screen) {
+    const ::Window root = RootWindow(display, screen);
+    ::Window pointerRoot = 0, child = 0;
+    int pointerX = 0, pointerY = 0, windowX = 0, windowY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display, root, &pointerRoot, &child, &pointerX, &pointerY, &windowX, &windowY, &mask);
+    std::vector<MonitorArea> areas;
+    int eventBase = 0, errorBase = 0, count = 0;
+    if (XRRQueryExtension(display, &eventBase, &errorBase)) {
+        if (XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count)) {
+            for (int i = 0; i < count; ++i) {
+                areas.push_back({monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height});
+            }
+            XRRFreeMonitors(monitors);
+        }
+    }
+    const MonitorArea screenArea{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+    return CentreOnMonitor(areas, pointerX, pointerY, screenArea, kInitialClientWidth, kInitialClientHeight);
 }
 
 // Waits (bounded) until the window is mapped, so that it can take the focus;
@@ -61,7 +115,7 @@ void AwaitMap(Display* display, ::Window xid) {
     HandleCanvasEvent(event);
 }
 
-void OpenWindow(std::string_view title) {
+void OpenWindow(std::string_view title, bool translucent) {
     CanvasWindowRegistry& registry = CanvasRegistry();
     if (registry.currentId != 0) {
         CanvasWindow* current = FindCanvasWindowById(registry.currentId);
@@ -76,23 +130,36 @@ void OpenWindow(std::string_view title) {
     EnsureCanvasFontFiles();
     Display* display = registry.display;
     bool srgbConfig = false;
-    GLXFBConfig config = ChooseCanvasConfig(srgbConfig);
+    bool argb = false;
+    GLXFBConfig config = ChooseCanvasConfig(translucent, srgbConfig, argb);
 
     XVisualInfo* visual = glXGetVisualFromFBConfig(display, config);
     CheckCanvasCondition(visual != nullptr, "window/canvas GLX framebuffer config has no X visual");
     const ::Window root = RootWindow(display, registry.screen);
     XSetWindowAttributes attributes{};
-    attributes.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
-    attributes.background_pixel = 0x0A0B0D;
+    // A translucent window starts see-through (0 is transparent black).
+    attributes.background_pixel = argb ? 0 : 0x0A0B0D;
     attributes.border_pixel = 0;
     attributes.event_mask = kEventMask;
-    // Centred on the screen; a window manager may place it elsewhere.
-    const int x = (DisplayWidth(display, registry.screen) - kInitialClientWidth) / 2;
-    const int y = (DisplayHeight(display, registry.screen) - kInitialClientHeight) / 2;
-    const ::Window xid = XCreateWindow(display, root, x < 0 ? 0 : x, y < 0 ? 0 : y, kInitialClientWidth,
-                                       kInitialClientHeight, 0, visual->depth, InputOutput, visual->visual,
+    // A window manager may place it elsewhere.
+    const WindowPlace place = InitialPlace(display, registry.screen);
+    const int x = place.x;
+    const int y = place.y;
+    // A depth the visual does not have is the test seam's real BadMatch.
+    const int depth = visual->depth + (CanvasFaultInjected(kFaultWindowBadMatch) ? 1 : 0);
+    XErrorTrap trap(display);
+    attributes.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+    const ::Window xid = XCreateWindow(display, root, x, y, kInitialClientWidth, kInitialClientHeight, 0, depth,
+                                       InputOutput, visual->visual,
                                        CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
     XFree(visual);
+    if (const std::string error = trap.Finish(); !error.empty()) {
+        XErrorTrap cleanup(display);
+        XDestroyWindow(display, xid);
+        XFreeColormap(display, attributes.colormap);
+        cleanup.Finish();
+        CheckCanvasCondition(false, "failed to create window/canvas X window: " + error);
+    }
 
     GLXContext context = glXCreateNewContext(display, config, GLX_RGBA_TYPE, nullptr, True);
     if (context == nullptr || !glXMakeCurrent(display, xid, context)) {
@@ -121,6 +188,7 @@ void OpenWindow(std::string_view title) {
     window->context = context;
     window->colormap = attributes.colormap;
     window->srgbOutput = srgbConfig && DecideSrgbOutput();
+    window->translucent = argb;
     window->rootX = x;
     window->rootY = y;
     CreateCanvasFonts(*window);
@@ -130,6 +198,7 @@ void OpenWindow(std::string_view title) {
     CanvasWindow& stored = *(registry.windows[id] = std::move(window));
     registry.currentId = id;
     registry.activeId = id;
+    registry.windowManager = WindowManagerRuns(display, registry.screen);
     StampCanvasWindow(stored, kEventNone);
 
     XMapRaised(display, xid);
@@ -144,15 +213,24 @@ void OpenWindow(std::string_view title) {
         stored.rootX = rootPointerX - windowX;
         stored.rootY = rootPointerY - windowY;
     }
-    // A new window is the one the user works with, as on other desktops.
-    XSetInputFocus(display, xid, RevertToParent, CurrentTime);
+    // A new window is the one the user works with, as on other desktops. A
+    // window manager decides that itself (it may refuse while the user types
+    // elsewhere); without one we take the focus.
+    if (!registry.windowManager && stored.visible) {
+        XErrorTrap trap(display);
+        XSetInputFocus(display, xid, RevertToParent, CurrentTime);
+        ++registry.focusTaken;
+        trap.Finish();
+    }
     PumpWindowMessages();
 }
 
 }  // namespace
 
-void OpenCanvasWindow(std::string_view title) { OpenWindow(title); }
+void OpenCanvasWindow(std::string_view title) { OpenWindow(title, false); }
 
-void OpenCanvasWindow(std::string_view title, const CanvasOpenOptions&) { OpenWindow(title); }
+void OpenCanvasWindow(std::string_view title, const CanvasOpenOptions& options) {
+    OpenWindow(title, options.translucent);
+}
 
 }  // namespace rava

@@ -41,6 +41,12 @@ inline bool PumpUntil(const std::function<bool()>& condition) {
     return false;
 }
 
+// Whether the tests run under a window manager (on_xvfb.sh --wm).
+inline bool UnderWindowManager() {
+    const char* value = std::getenv("RAVA_TEST_WINDOW_MANAGER");
+    return value != nullptr && std::string(value) == "1";
+}
+
 inline void Xdotool(const std::string& arguments) {
     ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
 }
@@ -77,6 +83,31 @@ public:
         XSetInputFocus(display_, other, RevertToParent, CurrentTime);
         XSync(display_, False);
         return other;
+    }
+
+    // A key event as the server delivers it to the window (state: modifiers
+    // and layout group; a repeat's release and press share one time).
+    void SendKey(::Window xid, unsigned int keycode, bool press, unsigned int state = 0, ::Time time = CurrentTime) {
+        XEvent event{};
+        event.xkey.type = press ? KeyPress : KeyRelease;
+        event.xkey.display = display_;
+        event.xkey.window = xid;
+        event.xkey.root = DefaultRootWindow(display_);
+        event.xkey.keycode = keycode;
+        event.xkey.state = state;
+        event.xkey.time = time;
+        event.xkey.same_screen = True;
+        XSendEvent(display_, xid, False, NoEventMask, &event);
+        XSync(display_, False);
+    }
+
+    // The presented (front) pixel at client (x, y) of a window.
+    Rgb FrontPixel(::Window xid, int x, int y) {
+        XImage* image = XGetImage(display_, xid, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (image == nullptr) return {-1, -1, -1};
+        const unsigned long p = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return {int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF)};
     }
 
     // The client origin of an X window on the root window.
