@@ -1,6 +1,5 @@
 // The runtime's only cancellation point and the sliced frame wait around it.
 // No task runner exists here; a thread runs a task only if one is installed.
-#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -17,9 +16,9 @@ RuntimeTask* CurrentTask() { return currentTask; }
 void CancellationPoint() {
     RuntimeTask* task = currentTask;
     if (task == nullptr) return;
-    std::atomic_ref<bool> requested(task->cancelRequested);
-    if (!requested.load()) return;
-    std::atomic_ref<bool>(task->cancelled).exchange(true);
+    // The builtins std::atomic_ref wraps: the web tree's library lacks it.
+    if (!__atomic_load_n(&task->cancelRequested, __ATOMIC_SEQ_CST)) return;
+    __atomic_exchange_n(&task->cancelled, true, __ATOMIC_SEQ_CST);
     throw rill_task_cancelled{};
 }
 
