@@ -313,6 +313,15 @@ void BatchRenderer::AddTexturedQuad(uint32_t texture, bool blend, float x0, floa
     Push(texture, blend, corners);
 }
 
+void BatchRenderer::Clear(const BatchColor& color) {
+    Flush();
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    if (scissor) glDisable(GL_SCISSOR_TEST);
+    glClearColor(color.r, color.g, color.b, color.a);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
 bool BatchRenderer::Uses(uint32_t texture) const {
     for (const BatchRun& run : list_.Runs()) {
         if (run.texture == texture) return true;

@@ -90,6 +90,10 @@ public:
     void AddTexturedQuad(uint32_t texture, bool blend, float x0, float y0, float x1, float y1, float u0, float v0,
                          float u1, float v1, const BatchColor& color);
 
+    // Draws what is pending, then fills the whole framebuffer with this colour
+    // (scissor off for the clear; the clear colour is left set).
+    void Clear(const BatchColor& color);
+
     // True while a pending primitive samples this texture, so that a caller
     // about to change the texels can Flush first.
     bool Uses(uint32_t texture) const;

@@ -1,6 +1,7 @@
-// Immediate drawing primitives: rectangles, rounded rectangles and stretched
-// BGRA8 pixel blocks through one persistent texture per window. Each starts
-// with RequireOpenWindow under its own name; colours are sRGB.
+// Drawing primitives into the window's batch: rectangles, rounded rectangles
+// (the shared fan geometry) and stretched BGRA8 pixel blocks through one
+// persistent texture per window. Each starts with RequireOpenWindow under its
+// own name; colours are sRGB.
 #include "host/core/rounded_rect.h"
 #include "host/host.h"
 #include "host/x11/canvas_gl.h"
@@ -9,21 +10,6 @@ namespace rava {
 
 namespace {
 
-void DrawPlainRect(CanvasWindow& window, float x, float y, float width, float height, int32_t red, int32_t green,
-                   int32_t blue) {
-    UseBlending(window, false);
-    UseTexture(window, 0);
-    SetCanvasColor(red, green, blue);
-    // A negative width collapses to zero; a negative height draws upwards from y.
-    const float w = width < 0.0f ? 0.0f : width;
-    glBegin(GL_QUADS);
-    glVertex2f(x, y);
-    glVertex2f(x + w, y);
-    glVertex2f(x + w, y + height);
-    glVertex2f(x, y + height);
-    glEnd();
-}
-
 void SetNearestClamp() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -31,8 +17,8 @@ void SetNearestClamp() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
-// Binds the window's pixel texture holding these pixels: storage is made
-// again only when the block's size changes, otherwise the texels are replaced.
+// Fills the window's pixel texture with these pixels: storage is made again
+// only when the block's size changes, otherwise the texels are replaced.
 bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, int32_t height) {
     if (window.pixelTexture == 0) {
         GLuint texture = 0;
@@ -42,7 +28,9 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
         window.pixelTextureWidth = 0;
         window.pixelTextureHeight = 0;
     }
-    UseTexture(window, window.pixelTexture);
+    // A quad still waiting in the batch shows the texels it was drawn with.
+    if (window.renderer.Uses(window.pixelTexture)) window.renderer.Flush();
+    glBindTexture(GL_TEXTURE_2D, window.pixelTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     // 0xAARRGGBB words are B, G, R, A in memory on every byte order this way.
@@ -55,6 +43,7 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
     } else {
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
     }
+    glBindTexture(GL_TEXTURE_2D, 0);
     return true;
 }
 
@@ -62,24 +51,21 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
 
 void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("DrawRectRgba");
-    DrawPlainRect(window, x, y, width, height, red, green, blue);
+    // A negative width collapses to zero; a negative height draws upwards from y.
+    window.renderer.AddRect(x, y, width, height, CanvasColor(window, red, green, blue));
 }
 
 void DrawRoundedRectRgba(float x, float y, float width, float height, float radius, int32_t red, int32_t green,
                          int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("DrawRoundedRectRgba");
     if (!(width > 0.0f)) return;
+    const BatchColor color = CanvasColor(window, red, green, blue);
     if (RoundedRectIsPlain(width, height, radius)) {
-        DrawPlainRect(window, x, y, width, height, red, green, blue);
+        window.renderer.AddRect(x, y, width, height, color);
         return;
     }
     const float r = EffectiveCornerRadius(width, height, radius);
-    UseBlending(window, false);
-    UseTexture(window, 0);
-    SetCanvasColor(red, green, blue);
-    glBegin(GL_TRIANGLE_FAN);
-    for (const FanPoint& p : RoundedRectFan(x, y, width, height, r)) glVertex2f(p.x, p.y);
-    glEnd();
+    window.renderer.AddFan(RoundedRectFan(x, y, width, height, r), color);
 }
 
 void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t height, float destX, float destY,
@@ -95,9 +81,8 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     if (!UploadPixels(window, pixels.data(), width, height)) return;
     bool opaque = true;
     for (const uint32_t p : pixels) opaque = opaque && (p >> 24) == 0xFF;
-    UseBlending(window, !opaque);
-    SetCanvasColor(255, 255, 255);
-    DrawTexturedQuad(destX, destY, destWidth, destHeight);
+    window.renderer.AddTexturedQuad(window.pixelTexture, !opaque, destX, destY, destX + destWidth, destY + destHeight,
+                                    0.0f, 0.0f, 1.0f, 1.0f, CanvasColor(window, 255, 255, 255));
 }
 
 }  // namespace rava

@@ -175,6 +175,13 @@ void OpenWindow(std::string_view title) {
     window->srgbOutput = srgbConfig && DecideSrgbOutput();
     window->rootX = x;
     window->rootY = y;
+    if (!window->renderer.Create(GlDialect::kDesktopGl21)) {
+        glXMakeCurrent(display, None, nullptr);
+        glXDestroyContext(display, context);
+        XDestroyWindow(display, xid);
+        XFreeColormap(display, attributes.colormap);
+        CheckCanvasCondition(false, "window/canvas OpenGL context cannot compile the drawing shaders");
+    }
     CreateCanvasFonts(*window);
     window->open = true;
 

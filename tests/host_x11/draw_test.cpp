@@ -32,6 +32,7 @@ void OpenFresh(uint32_t faults) {
 std::string AreaPixels(const std::function<void()>& draw) {
     BeginFrame(17, 27, 34);
     draw();
+    test::FlushDrawing();
     std::string buffer(400 * 60 * 4, '\0');
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -145,6 +146,7 @@ std::vector<uint32_t> Block(int seed) {
 // Every view pixel equals its block cell (stretched by seven, nearest).
 int ViewMismatches(const std::vector<uint32_t>& block) {
     std::vector<unsigned char> view(672 * 448 * 4);
+    test::FlushDrawing();
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(34, Current().height - 609, 672, 448, GL_RGBA, GL_UNSIGNED_BYTE, view.data());
