@@ -51,21 +51,34 @@ void SetTitle(Display* display, ::Window xid, const std::string& title) {
                     reinterpret_cast<const unsigned char*>(legacy.data()), static_cast<int>(legacy.size()));
 }
 
-// ICCCM: a window manager owns WM_S<screen>; an EWMH one also names its
-// check window on the root.
-bool WindowManagerRuns(Display* display, int screen) {
-    const std::string selection = "WM_S" + std::to_string(screen);
-    if (XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False)) != None) return true;
+// The window an EWMH property names, or None.
+::Window WindowProperty(Display* display, ::Window window, Atom property) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-    const bool named = XGetWindowProperty(display, RootWindow(display, screen), check, 0, 1, False, XA_WINDOW, &type,
-                                          &format, &count, &after, &data) == Success &&
-                       type == XA_WINDOW && count == 1;
+    ::Window named = None;
+    if (XGetWindowProperty(display, window, property, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
+                           &data) == Success &&
+        type == XA_WINDOW && format == 32 && count == 1) {
+        named = static_cast<::Window>(*reinterpret_cast<unsigned long*>(data));
+    }
     if (data != nullptr) XFree(data);
     return named;
+}
+
+// ICCCM: a window manager owns WM_S<screen>; an EWMH one names a check
+// window on the root that names itself (a manager that died leaves the
+// root's property behind, naming a window that is gone).
+bool WindowManagerRuns(Display* display, int screen) {
+    const std::string selection = "WM_S" + std::to_string(screen);
+    if (XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False)) != None) return true;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    const ::Window named = WindowProperty(display, RootWindow(display, screen), check);
+    if (named == None) return false;
+    XErrorTrap trap(display);
+    const bool alive = WindowProperty(display, named, check) == named;
+    return trap.Finish().empty() && alive;
 }
 
 // Where the window opens: centred on the monitor under the pointer, as

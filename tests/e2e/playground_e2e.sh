@@ -3,7 +3,8 @@
 # programs with the same expectations: rava_fluid.exe under Wine and the
 # native rava_fluid on the X11 host. Start-up frame, keys and pointer,
 # closing, and a window that cannot be made (plus, natively, a display
-# without GLX, a system without fonts and one without DejaVu Sans).
+# without GLX, a system without fonts and one without DejaVu Sans, and the
+# program under a real window manager).
 # Usage: playground_e2e.sh SCENARIO PROGRAM CLOSE_HELPER WORK_DIR TOOLS_DIR
 # Screenshots are kept in WORK_DIR as <scenario>_<step>.png.
 set -u
@@ -262,9 +263,86 @@ other_font() {
     expect_clean_exit 1000 "Escape"
 }
 
+# Under openbox: the manager gives the focus (at start, on a click, on
+# activation), keys reach the program only while it has the focus, the
+# manager resizes the window, and its close button ends the program.
+window_manager() {
+    openbox_home="$work/openbox"
+    . "$tools/openbox-env"
+    other_pid=""
+    app_pid=""
+    # Whatever happens, nothing of this scenario outlives it.
+    trap '[ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null; [ -n "$other_pid" ] && kill "$other_pid" 2>/dev/null; stop_openbox' EXIT
+    start_app
+    find_window || exit 1
+    # The manager reparents the window into its frame: the client origin is
+    # its absolute position, the frame the child of the root holding it.
+    geometry() {  # window -> x, y, w
+        xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "x=" $NF} /Absolute upper-left Y/ {print "y=" $NF}
+            /Width:/ {print "w=" $NF}'
+    }
+    eval "$(geometry "$xid")"; ox=$x; oy=$y
+    frame=$xid
+    while :; do
+        tree=$(xwininfo -children -id "$frame")
+        parent=$(echo "$tree" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+        [ "$parent" = "$(echo "$tree" | sed -n 's/.*Root window id: \(0x[0-9a-f]*\).*/\1/p')" ] && break
+        frame=$parent
+    done
+    [ "$frame" != "$xid" ] && pass "openbox framed the window" || fail "the window has no frame"
+    park_pointer
+    # Each C moves the swatch on (pink, cyan, yellow): a change shows the key arrived.
+    pink="236,93,168"; cyan="80,207,237"; yellow="244,196,66"
+    expect_swatch() {  # step expected
+        i=0
+        while :; do
+            shot swatch
+            [ "$(pixel "$last_shot" 784 649)" = "$2" ] || [ $i -ge 20 ] && break
+            i=$((i + 1)); sleep 0.1
+        done
+        expect_pixel "$last_shot" 784 649 "$2" "$1"
+    }
+    xdotool key c
+    expect_swatch "key with the focus the manager gave at start" "$cyan"
+
+    xmessage -name rava-other "another program" &
+    other_pid=$!
+    i=0
+    until other=$(xdotool search --classname rava-other 2>/dev/null | head -1) && [ -n "$other" ] &&
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$other" ]; do
+        i=$((i + 1)); [ $i -gt 100 ] && { fail "the other window never got the focus"; break; }
+        sleep 0.1
+    done
+    xdotool key c
+    sleep 0.5
+    expect_swatch "key while another window has the focus" "$cyan"
+    focus_app
+    xdotool key c
+    expect_swatch "key after a click gave the focus back" "$yellow"
+    xdotool windowactivate --sync "$other" windowactivate --sync "$xid"
+    xdotool key c
+    expect_swatch "key after the manager activated the window again" "$pink"
+
+    # A resize through the manager: the frames fill the new client area.
+    xdotool windowsize --sync "$xid" 1100 760
+    sleep 0.5
+    shot resized
+    expect_pixel "$last_shot" 1095 755 "$background" "background of the resized client area"
+    expect_pixel "$last_shot" 784 649 "$pink" "swatch after the resize"
+
+    # The close button: the right end of the title bar above the client.
+    eval "$(geometry "$xid")"; ox=$x; oy=$y
+    eval "$(geometry "$frame")"
+    title_h=$((oy - y))
+    xdotool mousemove $((x + w - title_h / 2 - 2)) $((y + title_h / 2)) click 1
+    wait_exit 10
+    expect_clean_exit 3000 "the manager's close button"
+    app_pid=""
+}
+
 case "$scenario" in
 startup | controls | close | creation_failure) "$scenario" ;;
-no_glx | no_font | other_font) if $native; then "$scenario"; else echo "$scenario is a native-only scenario"; exit 2; fi ;;
+no_glx | no_font | other_font | window_manager) if $native; then "$scenario"; else echo "$scenario is a native-only scenario"; exit 2; fi ;;
 *) echo "unknown scenario $scenario"; exit 2 ;;
 esac
 echo "screenshots: $work/${scenario}_*.png"

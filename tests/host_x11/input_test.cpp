@@ -132,9 +132,11 @@ TEST_F(X11InputTest, FocusedWindowSeesPointerButtonsAndKeys) {
     EXPECT_FALSE(KeyPressed("a"));
     EXPECT_TRUE(KeyPressed("space"));
     EXPECT_FALSE(KeyPressed("nokey"));
-    // The pointer off the window reads unclamped, outside the client area.
-    Xdotool("mousemove " + std::to_string(originX + 1100) + " " + std::to_string(originY + 800));
-    EXPECT_TRUE(PumpUntil([] { return MouseX() == 1100 && MouseY() == 800; }));
+    // The pointer off the window reads unclamped, outside the client area
+    // (on whichever side the screen has room: a manager places the window).
+    const int offX = originX >= 100 ? -50 : 1050;
+    Xdotool("mousemove " + std::to_string(originX + offX) + " " + std::to_string(originY + 300));
+    EXPECT_TRUE(PumpUntil([&] { return MouseX() == offX && MouseY() == 300; }));
 }
 
 TEST_F(X11InputTest, WithoutTheFocusEverythingAnswersNo) {
@@ -207,6 +209,8 @@ TEST_F(X11InputTest, HeldKeysCountOnePress) {
 
 // With the focus at PointerRoot the keys go to the window under the pointer.
 TEST_F(X11InputTest, PointerRootFocusFollowsThePointer) {
+    // A window manager gives the focus to a window again at once.
+    if (test::UnderWindowManager()) GTEST_SKIP() << "no PointerRoot focus under a window manager";
     XSetInputFocus(observer.display(), PointerRoot, RevertToPointerRoot, CurrentTime);
     XSync(observer.display(), False);
     Xdotool("mousemove " + std::to_string(originX + 1100) + " " + std::to_string(originY + 300));

@@ -204,7 +204,17 @@ TEST(X11Window, ABurstOfSizeChangesRepaintsBothBuffersOnce) {
     }
     ASSERT_EQ(observer.FrontPixel(w.xid, 990, 600), (Rgb{200, 0, 0}));
     const int64_t repaints = w.backgroundRepaints;
-    for (int i = 0; i < 200; ++i) XResizeWindow(observer.display(), w.xid, 1000 + i % 2, 700);
+    // The burst is queued at once (a window manager would pace real
+    // resizes), then the real size change follows.
+    for (int i = 0; i < 200; ++i) {
+        XEvent event{};
+        event.xconfigure.type = ConfigureNotify;
+        event.xconfigure.event = w.xid;
+        event.xconfigure.window = w.xid;
+        event.xconfigure.width = 1000 + i % 2;
+        event.xconfigure.height = 700;
+        XSendEvent(observer.display(), w.xid, False, StructureNotifyMask, &event);
+    }
     XResizeWindow(observer.display(), w.xid, 1100, 650);
     XSync(observer.display(), False);
     ASSERT_TRUE(PumpUntil([&] { return w.width == 1100 && w.height == 650 && w.backgroundRepaints > repaints; }));
