@@ -107,12 +107,14 @@ private:
     void Push(uint32_t texture, bool blend, const BatchVertex (&corners)[4]);
 
     BatchList list_;
-    uint32_t program_ = 0;
+    uint32_t program_ = 0;       // colour times texel
+    uint32_t colorProgram_ = 0;  // colour alone, for runs on the white texture
     uint32_t vertexBuffer_ = 0;
     uint32_t indexBuffer_ = 0;
     uint32_t whiteTexture_ = 0;
     int32_t transformLocation_ = -1;
     int32_t samplerLocation_ = -1;
+    int32_t colorTransformLocation_ = -1;
     int32_t framebufferWidth_ = 1;
     int32_t framebufferHeight_ = 1;
     float clientWidth_ = 1.0f;
