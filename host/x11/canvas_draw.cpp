@@ -2,6 +2,8 @@
 // (the shared fan geometry) and stretched BGRA8 pixel blocks through one
 // persistent texture per window. Each starts with RequireOpenWindow under its
 // own name; colours are sRGB.
+#include <span>
+
 #include "host/core/rounded_rect.h"
 #include "host/host.h"
 #include "host/x11/canvas_gl.h"
@@ -9,6 +11,24 @@
 namespace rava {
 
 namespace {
+
+// The rounded rectangle's fan outline (centre, four 9-point arcs, the first
+// point again) drawn as five fans without the centre: one per corner from
+// its first arc point, and the octagon of the arcs' end points. The same
+// outline, so the same pixels; but no sliver reaches from the centre to a
+// corner, and a software rasteriser pays for every block a triangle's
+// bounds cross.
+void AddRoundedRectPieces(BatchRenderer& renderer, std::span<const FanPoint> fan, const BatchColor& color) {
+    constexpr size_t kArcPoints = 9;
+    FanPoint octagon[8];
+    for (size_t arc = 0; arc < 4; ++arc) {
+        const std::span<const FanPoint> corner = fan.subspan(1 + arc * kArcPoints, kArcPoints);
+        renderer.AddFan(corner, color);
+        octagon[2 * arc] = corner.front();
+        octagon[2 * arc + 1] = corner.back();
+    }
+    renderer.AddFan(octagon, color);
+}
 
 void SetNearestClamp() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -68,7 +88,7 @@ void DrawRoundedRectRgba(float x, float y, float width, float height, float radi
         return;
     }
     const float r = EffectiveCornerRadius(width, height, radius);
-    window.renderer.AddFan(RoundedRectFan(x, y, width, height, r), color);
+    AddRoundedRectPieces(window.renderer, RoundedRectFan(x, y, width, height, r), color);
 }
 
 void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t height, float destX, float destY,

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/core/rounded_rect.h"
 #include "host/x11/canvas_faults.h"
 #include "host/x11/canvas_gl.h"
 #include "x11_test_support.h"
@@ -97,6 +98,30 @@ TEST(X11Draw, RoundedRectanglesCutTheirCorners) {
     EXPECT_NEAR(CountDifferent(190, 90, 310, 150, kBackground), 4400 - 86, 40);
     DrawRoundedRectRgba(600, 100, 0, 44, 10, 255, 255, 255);
     EXPECT_EQ(CountDifferent(590, 90, 700, 150, kBackground), 0);
+}
+
+// A rounded rectangle is drawn in pieces; it covers exactly the pixels of its
+// one-fan outline: each erases the other without leaving or spilling a pixel
+// (pill shapes, a tiny radius and fractional places included).
+TEST(X11Draw, RoundedRectanglesCoverExactlyTheirFanOutline) {
+    const float shapes[][5] = {{200.3f, 100.6f, 100, 44, 10}, {40, 300, 61.5f, 20, 10}, {400.7f, 300.2f, 30, 90.4f, 15},
+                               {600, 100, 120, 80, 1.2f},      {700.5f, 400.5f, 33.3f, 33.3f, 40}};
+    CanvasWindow& window = Current();
+    const BatchColor white = CanvasColor(window, 255, 255, 255), black = CanvasColor(window, 0, 0, 0);
+    for (const auto& s : shapes) {
+        const std::vector<FanPoint> fan = RoundedRectFan(s[0], s[1], s[2], s[3], EffectiveCornerRadius(s[2], s[3], s[4]));
+        for (const bool piecesFirst : {false, true}) {
+            BeginFrame(0, 0, 0);
+            if (piecesFirst) {
+                DrawRoundedRectRgba(s[0], s[1], s[2], s[3], s[4], 255, 255, 255);
+                window.renderer.AddFan(fan, black);
+            } else {
+                window.renderer.AddFan(fan, white);
+                DrawRoundedRectRgba(s[0], s[1], s[2], s[3], s[4], 0, 0, 0);
+            }
+            EXPECT_EQ(CountDifferent(0, 0, window.width, window.height, Rgb{0, 0, 0}), 0) << s[0] << " " << piecesFirst;
+        }
+    }
 }
 
 TEST(X11Draw, EverySlotDrawsTextBelowTheLineTopWithGrowingSizes) {
