@@ -38,10 +38,8 @@ void SetNearestClamp() {
 }
 
 // Fills the window's pixel texture with these pixels: storage is made again
-// only when the block's size or texel encoding changes, otherwise the texels
-// are replaced. Raw texels are the 8-bit codes as they are; otherwise, on an
-// sRGB framebuffer, the texture decodes them to linear values.
-bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, int32_t height, bool raw) {
+// only when the block's size changes, otherwise the texels are replaced.
+bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, int32_t height) {
     if (window.pixelTexture == 0) {
         GLuint texture = 0;
         glGenTextures(1, &texture);
@@ -56,13 +54,12 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     // 0xAARRGGBB words are B, G, R, A in memory on every byte order this way.
-    if (window.pixelTextureWidth != width || window.pixelTextureHeight != height || window.pixelTextureRaw != raw) {
-        const GLint internalFormat = window.srgbOutput && !raw ? static_cast<GLint>(kGlSrgb8Alpha8) : GL_RGBA8;
+    if (window.pixelTextureWidth != width || window.pixelTextureHeight != height) {
+        const GLint internalFormat = window.srgbOutput ? static_cast<GLint>(kGlSrgb8Alpha8) : GL_RGBA8;
         glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
         SetNearestClamp();
         window.pixelTextureWidth = width;
         window.pixelTextureHeight = height;
-        window.pixelTextureRaw = raw;
     } else {
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
     }
@@ -101,23 +98,13 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width > maxSize || height > maxSize) return;
+    if (!UploadPixels(window, pixels.data(), width, height)) return;
+    // Blending only when some texel is translucent: an opaque quad without it
+    // gives the same pixels for less work.
     uint32_t allAlpha = 0xFF;
     for (const uint32_t p : pixels) allAlpha &= p >> 24;
-    const bool opaque = allAlpha == 0xFF;
-    // An opaque block on an sRGB framebuffer would be decoded to linear and
-    // encoded back to the same codes: it is copied as it is instead, with the
-    // framebuffer's encoding off for its quad, which saves a software
-    // rasteriser both conversions on every pixel of the fluid view.
-    const bool raw = opaque && window.srgbOutput;
-    if (!UploadPixels(window, pixels.data(), width, height, raw)) return;
-    if (raw) window.renderer.Flush();
-    window.renderer.AddTexturedQuad(window.pixelTexture, !opaque, destX, destY, destX + destWidth, destY + destHeight,
-                                    0.0f, 0.0f, 1.0f, 1.0f, BatchColor{});
-    if (raw) {
-        glDisable(kGlFramebufferSrgb);
-        window.renderer.Flush();
-        glEnable(kGlFramebufferSrgb);
-    }
+    window.renderer.AddTexturedQuad(window.pixelTexture, allAlpha != 0xFF, destX, destY, destX + destWidth,
+                                    destY + destHeight, 0.0f, 0.0f, 1.0f, 1.0f, BatchColor{});
 }
 
 }  // namespace rava

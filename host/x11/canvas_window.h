@@ -84,7 +84,6 @@ struct CanvasWindow {
     uint32_t pixelTexture = 0;
     int32_t pixelTextureWidth = 0;
     int32_t pixelTextureHeight = 0;
-    bool pixelTextureRaw = false;  // holds the codes as they are (see DrawPixelsBgra8)
 };
 
 // The font files fontconfig chose for the regular and the bold faces.

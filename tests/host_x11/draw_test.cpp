@@ -193,10 +193,6 @@ TEST(X11Draw, PixelBlocksReuseOneTextureAndComeBackExactly) {
         DrawPixelsBgra8(block, 96, 64, 34, 161, 672, 448);
         EXPECT_EQ(ViewMismatches(block), 0) << seed;
     }
-    // An opaque block is copied without the framebuffer's sRGB encoding; a
-    // fill drawn after it is encoded again.
-    DrawRectRgba(720, 20, 20, 20, 48, 116, 96);
-    EXPECT_EQ(BackPixel(730, 30), (Rgb{48, 116, 96}));
     const uint32_t texture = Current().pixelTexture;
     EXPECT_NE(texture, 0u);
     // Another size re-allocates the same texture object.
