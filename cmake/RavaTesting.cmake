@@ -4,7 +4,12 @@
 if(NOT RAVA_FUZZ)
   if(CMAKE_CROSSCOMPILING)
     # Debian ships the GoogleTest sources; build them with the cross compiler.
-    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    # The web tree runs single-threaded programs under node.
+    if(EMSCRIPTEN)
+      set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    else()
+      set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    endif()
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
     foreach(lib gtest gtest_main gmock gmock_main)
@@ -17,6 +22,19 @@ if(NOT RAVA_FUZZ)
   endif()
 endif()
 
+# rava_node_program(target): in the web tree, a program CTest runs under node:
+# one self-contained .js (this node cannot load a .wasm by path), a heap that
+# grows, room on the stack for the solver's and the tests' locals, the real
+# file system, environment and exit status.
+function(rava_node_program target)
+  if(EMSCRIPTEN)
+    set(environment ${PROJECT_SOURCE_DIR}/cmake/node_environment.js)
+    target_link_options(${target} PRIVATE -sSINGLE_FILE=1 -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1
+      -sTOTAL_STACK=8MB -sNODERAWFS=1 -sEXIT_RUNTIME=1 "SHELL:--pre-js ${environment}")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${environment})
+  endif()
+endfunction()
+
 # rava_add_gtest(name SOURCES a.cpp... LIBS lib... [LABELS l...] [TIMEOUT s])
 # One CTest test per executable: under Wine each start costs a process launch.
 function(rava_add_gtest name)
@@ -26,6 +44,7 @@ function(rava_add_gtest name)
   # GCC 12 at -O3 reports -Wrestrict inside libstdc++ for "text" + std::string
   # (a known false positive of that compiler); tests build such ids a lot.
   target_compile_options(${name} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>)
+  rava_node_program(${name})
   add_test(NAME ${name} COMMAND ${name})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)

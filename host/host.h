@@ -1,8 +1,15 @@
 // The canvas host as the program sees it: one or more windows with a legacy
 // OpenGL context, immediate drawing between BeginFrame and EndFrame, and
-// input queries. Two backends implement it: Win32 + WGL (host/win32) and
-// Xlib + GLX (host/x11). Failures raise rill_runtime_exception ("window.canvas").
-// Where the X11 backend answers differently, the declaration says so.
+// input queries. Three backends implement it: Win32 + WGL (host/win32), Xlib
+// + GLX (host/x11) and WebGL in a browser page (host/web). Failures raise
+// rill_runtime_exception ("window.canvas"). Where the X11 or the web backend
+// answers differently, the declaration says so.
+//
+// Web: the browser owns the loop. A program cannot wait between frames;
+// instead each animation frame calls its frame body once (the playground's
+// FrameLoop::RunFrame, the same function the desktop loop calls), so the
+// browser's frame callback takes the place of the desktop's 16 ms wait, and
+// the browser shows the canvas when that callback returns.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +29,7 @@ namespace rava {
 
 struct CanvasOpenOptions {
     // Presents through a layered window with per-pixel alpha instead of SwapBuffers.
-    // X11: not offered; the window opens opaque.
+    // X11 and web: not offered; the window opens opaque.
     bool translucent = false;
 };
 
@@ -30,18 +37,24 @@ struct CanvasOpenOptions {
 // An invalid UTF-8 title gives an empty title. At most 16 windows per process.
 // X11: also raises when the display cannot be opened, has no GLX 1.3 or no
 // double-buffered RGBA framebuffer config, or fontconfig finds no font.
+// Web: the window is the page's first <canvas> (its drawing buffer the client
+// area at the device pixel ratio) with a WebGL 1 context, and the title is the
+// page's; raises when the page has no canvas or the browser offers no WebGL.
+// Only one window is open at a time, as the page has one canvas.
 void OpenCanvasWindow(std::string_view title);
 void OpenCanvasWindow(std::string_view title, const CanvasOpenOptions& options);
 
 // Dispatches up to 32 queued messages of this thread.
-// X11: handles up to 1024 queued X events.
+// X11: handles up to 1024 queued X events. Web: nothing to do; the page's
+// listeners record input as the browser delivers it, between frames.
 void PumpWindowMessages();
 
 // True when the registry's current window exists, is open and has a handle.
 bool CurrentCanvasWindowOpen();
 
 // Destroys every registered window in id order (owned windows before their
-// owner), then clears the current and active ids. X11 windows have no owner.
+// owner), then clears the current and active ids. X11 and web windows have
+// no owner. Web: the page's listeners go with the last window.
 void DestroyAllCanvasWindows();
 
 // Colours are 8-bit sRGB channels; values outside 0..255 are clamped.
@@ -57,6 +70,8 @@ void DrawRoundedRectRgba(float x, float y, float width, float height, float radi
 // Font slots 0..9: 12, 12 bold, 13, 13 bold, 15, 15 bold, 20, 20 bold, 28, 28 bold px.
 // y is the top of the text line. Non-ASCII characters draw as "?".
 // X11: the faces are DejaVu Sans (else fontconfig's best match), anti-aliased.
+// Web: "Segoe UI", else Open Sans, Arial or the browser's sans-serif, drawn
+// once per window by the browser's 2D canvas into glyph textures, anti-aliased.
 void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red, int32_t green, int32_t blue);
 // Size code: up to 249 -> 15 px, exactly 330 -> 28 px, otherwise 20 px (bold when available).
 void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t red, int32_t green,
@@ -70,8 +85,13 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
 // ---- Input queries ------------------------------------------------------
 // Names are matched after ASCII lower-casing. Every query answers false (or
 // -1) unless a canvas window of this process is the foreground window (X11:
-// has the input focus). X11 knows only the input our windows received: held
-// keys and buttons, and the pointer as of its last event on one of them.
+// has the input focus; web: the document has the focus and is visible). X11
+// and web know only the input our windows received: held keys and buttons,
+// and the pointer as of its last event on one of them.
+// Web: the pointer is the first active Pointer Events pointer (mouse, pen or
+// touch; a finger or pen contact holds "left"), in client pixels however the
+// canvas is scaled on the page, -1 until one has been over the canvas. Keys
+// with Control, Alt or Meta are the browser's shortcuts and do not count.
 
 // Pointer position in client pixels of the current window, unclamped; -1 when
 // no canvas window is in the foreground. Raises when no window is open.
@@ -94,8 +114,8 @@ bool AnyCanvasWindowInForeground();
 // Confines and hides the cursor on the current window and accumulates raw
 // mouse motion; engages only while that window is focused, in the foreground
 // and not minimized (and again when it regains those). Returns whether the
-// lock is engaged now. X11: never engages (false; Release does nothing,
-// PointerLockEngaged is false, TakeRawMotion gives 0, 0).
+// lock is engaged now. X11 and web: never engages (false; Release does
+// nothing, PointerLockEngaged is false, TakeRawMotion gives 0, 0).
 bool RequestPointerLock();
 void ReleasePointerLock();
 bool PointerLockEngaged();
@@ -111,14 +131,14 @@ CanvasRawMotion TakeRawMotion();
 
 // Where the IME places its composition window (x, y) and keeps its candidate
 // list below (y + height); a negative x or y or a height of 0 or less leaves
-// the system positions. X11: no effect.
+// the system positions. X11 and web: no effect.
 void SetImeCaretRect(int32_t x, int32_t y, int32_t height);
 
 // ---- Clipboard and session ----------------------------------------------
 
 // Offers the text on the clipboard with delayed rendering, owned by the
 // current window; false for invalid UTF-8 or when the clipboard is busy.
-// X11: always false, and the counters stay all zero.
+// X11 and web: always false, and the counters stay all zero.
 bool SetPendingClipboardText(std::string_view utf8);
 struct CanvasClipboardCounters {
     bool pending = false;
@@ -132,7 +152,7 @@ struct CanvasClipboardCounters {
 CanvasClipboardCounters ReadClipboardCounters();
 
 // The last session-lifecycle notification any canvas window received.
-// X11: none are received; the record stays all zero.
+// X11 and web: none are received; the record stays all zero.
 struct CanvasSessionRecord {
     int64_t eventCount = 0;
     int32_t kind = 0;  // 1 activation, 2 power, 3 session change, 4 query end, 5 end
@@ -145,7 +165,8 @@ CanvasSessionRecord ReadSessionEvent();
 // ---- Accessibility ------------------------------------------------------
 
 // Gives the current window a UI Automation root element with this name
-// (UTF-8); false without an open window or for invalid UTF-8. X11: always false.
+// (UTF-8); false without an open window or for invalid UTF-8. X11 and web:
+// always false.
 bool EnableAccessibilitySlot(std::string_view name);
 
 }  // namespace rava

@@ -4,12 +4,13 @@
 // bit-identical results to the one-sample-at-a-time path through the slots.
 #include "playground/color_fluid.h"
 
-#include <immintrin.h>
-
 #include <cmath>
 #include <typeinfo>
 
 #include "playground/fluid_kernels.h"
+#if defined(RAVA_SIMD_X86)
+#include <immintrin.h>
+#endif
 #include "playground/jacobi.h"
 #include "runtime/runtime.h"
 
@@ -47,6 +48,7 @@ inline float CentralDivergence(const float* vx, const float* vy, int32_t k) {
     return 0.5f * (vx[k + 1] - vx[k - 1] + vy[k + W] - vy[k - W]);
 }
 
+#if defined(RAVA_SIMD_X86)
 // The projection's two other passes eight cells at a time over whole rows
 // 1 to 62, border columns included: the wrapped neighbours those read are in
 // range and finite enough, and what they write is never read (the divergence
@@ -76,6 +78,40 @@ __attribute__((target("avx2"))) void SubtractGradientRowsAvx2(float* vx, float* 
         _mm256_storeu_ps(vx + k, _mm256_sub_ps(_mm256_loadu_ps(vx + k), gx));
         _mm256_storeu_ps(vy + k, _mm256_sub_ps(_mm256_loadu_ps(vy + k), gy));
     }
+}
+#endif
+
+// The interior divergence into div; true when any of it is non-zero. The
+// narrower widths run the plain loops (the compiler vectorises them).
+bool DivergenceRows(const float* vx, const float* vy, float* div, Simd simd) {
+#if defined(RAVA_SIMD_X86)
+    if (simd == Simd::kAvx2) return DivergenceRowsAvx2(vx, vy, div);
+#endif
+    (void)simd;
+    bool anyDivergence = false;
+    for (int32_t i = 1; i < H - 1; ++i)
+        for (int32_t j = 1; j < W - 1; ++j) {
+            int32_t k = i * W + j;
+            div[k] = CentralDivergence(vx, vy, k);
+            anyDivergence |= div[k] != 0.0f;
+        }
+    return anyDivergence;
+}
+
+void SubtractGradientRows(float* vx, float* vy, const float* p, Simd simd) {
+#if defined(RAVA_SIMD_X86)
+    if (simd == Simd::kAvx2) {
+        SubtractGradientRowsAvx2(vx, vy, p);
+        return;
+    }
+#endif
+    (void)simd;
+    for (int32_t i = 1; i < H - 1; ++i)
+        for (int32_t j = 1; j < W - 1; ++j) {
+            int32_t k = i * W + j;
+            vx[k] = vx[k] - 0.5f * (p[k + 1] - p[k - 1]);
+            vy[k] = vy[k] - 0.5f * (p[k + W] - p[k - W]);
+        }
 }
 
 }  // namespace
@@ -182,34 +218,14 @@ void ColorFluid::ProjectBatched() {
     float* div = scratchA.data();
     float* p = scratchB.data();
     float* q = scratchC.data();
-    const bool avx2 = WidestSimd() == Simd::kAvx2;
-    bool anyDivergence = false;
-    if (avx2) {
-        anyDivergence = DivergenceRowsAvx2(vx, vy, div);
-    } else {
-        for (int32_t i = 1; i < H - 1; ++i)
-            for (int32_t j = 1; j < W - 1; ++j) {
-                int32_t k = i * W + j;
-                div[k] = CentralDivergence(vx, vy, k);
-                anyDivergence |= div[k] != 0.0f;
-            }
-    }
+    const Simd simd = SolverSimd();
     // With no divergence every sweep keeps p at exactly 0 and the correction
     // subtracts 0; skipping them changes no bit (x - 0 == x, also for -0).
-    if (anyDivergence) {
+    if (DivergenceRows(vx, vy, div, simd)) {
         std::fill(p, p + N, 0.0f);
         std::fill(q, q + N, 0.0f);
-        p = JacobiSweeps(p, q, div, kJacobiIterations, WidestSimd());
-        if (avx2) {
-            SubtractGradientRowsAvx2(vx, vy, p);
-        } else {
-            for (int32_t i = 1; i < H - 1; ++i)
-                for (int32_t j = 1; j < W - 1; ++j) {
-                    int32_t k = i * W + j;
-                    vx[k] = vx[k] - 0.5f * (p[k + 1] - p[k - 1]);
-                    vy[k] = vy[k] - 0.5f * (p[k + W] - p[k - W]);
-                }
-        }
+        p = JacobiSweeps(p, q, div, kJacobiIterations, simd);
+        SubtractGradientRows(vx, vy, p, simd);
     }
     // Also clears the border cells that the whole-row vector forms wrote.
     SetBoundaries();
@@ -255,7 +271,7 @@ void ColorFluid::StepBatched(float dt) {
     // Both components are traced with the velocity before this step.
     TransportInterior(
         TransportJob{vx0, vy0, dt, kRetention, 2, {vx0, vy0, nullptr}, {velocityX.data(), velocityY.data(), nullptr}},
-        WidestSimd());
+        SolverSimd());
     ProjectBatched();
     // The projection is done with its work arrays; reuse them for the dye copies.
     float* r0 = scratchA.data();
@@ -272,7 +288,7 @@ void ColorFluid::StepBatched(float dt) {
                                    3,
                                    {r0, g0, b0},
                                    {dyeRed.data(), dyeGreen.data(), dyeBlue.data()}},
-                      WidestSimd());
+                      SolverSimd());
 }
 
 }  // namespace rava

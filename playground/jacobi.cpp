@@ -13,17 +13,21 @@
 // same bits.
 #include "playground/jacobi.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <utility>
 
 #include "playground/color_fluid.h"
+#include "playground/fluid_kernels.h"
+#include "runtime/bit_cast.h"
 
+#if defined(RAVA_SIMD_X86)
+#include <immintrin.h>
 #define RAVA_AVX2 __attribute__((target("avx2")))
+#elif defined(RAVA_SIMD_WASM)
+#include <wasm_simd128.h>
+#endif
 
 namespace rava {
 namespace {
@@ -40,7 +44,7 @@ constexpr float kRoundingBias = 12582912.0f;
 
 inline float RoundUnits(float x) {
     float r = (x + kRoundingBias) - kRoundingBias;
-    return std::bit_cast<float>(std::bit_cast<uint32_t>(r) | (std::bit_cast<uint32_t>(x) & kSign));
+    return BitCast<float>(BitCast<uint32_t>(r) | (BitCast<uint32_t>(x) & kSign));
 }
 
 // dst row i from src rows i - 1 .. i + 1; kUnits rounds the product.
@@ -53,6 +57,7 @@ inline void RowScalar(float* dst, const float* src, const float* div, int i) {
     }
 }
 
+#if defined(RAVA_SIMD_X86)
 template <bool kUnits>
 inline void RowSse2(float* dst, const float* src, const float* div, int i) {
     const __m128 quarter = _mm_set1_ps(0.25f), bias = _mm_set1_ps(kRoundingBias);
@@ -90,6 +95,28 @@ RAVA_AVX2 inline void RowAvx2(float* dst, const float* src, const float* div, in
     dst[row] = 0.0f;
     dst[row + W - 1] = 0.0f;
 }
+#endif
+
+#if defined(RAVA_SIMD_WASM)
+template <bool kUnits>
+inline void RowWasm(float* dst, const float* src, const float* div, int i) {
+    const v128_t quarter = wasm_f32x4_splat(0.25f), bias = wasm_f32x4_splat(kRoundingBias);
+    const v128_t sign = wasm_i32x4_splat(static_cast<int32_t>(kSign));
+    const int row = i * W;
+    for (int j = 0; j < W; j += 4) {
+        const int k = row + j;
+        v128_t s = wasm_f32x4_add(wasm_v128_load(src + k - 1), wasm_v128_load(src + k + 1));
+        s = wasm_f32x4_add(s, wasm_v128_load(src + k - W));
+        s = wasm_f32x4_add(s, wasm_v128_load(src + k + W));
+        s = wasm_f32x4_sub(s, wasm_v128_load(div + k));
+        v128_t q = wasm_f32x4_mul(s, quarter);
+        if (kUnits) q = wasm_v128_or(wasm_f32x4_sub(wasm_f32x4_add(q, bias), bias), wasm_v128_and(q, sign));
+        wasm_v128_store(dst + k, q);
+    }
+    dst[row] = 0.0f;
+    dst[row + W - 1] = 0.0f;
+}
+#endif
 
 // p -> q -> p in one pass: once q row i exists, p row i - 1 is no longer
 // read by the first sweep and takes the second sweep's value.
@@ -109,19 +136,27 @@ inline float* Sweeps(float* p, float* q, const float* div, int iterations) {
     return p;
 }
 
+#if defined(RAVA_SIMD_X86)
 template <bool kUnits>
 RAVA_AVX2 float* SweepsAvx2(float* p, float* q, const float* div, int iterations) {
     return Sweeps<RowAvx2<kUnits>>(p, q, div, iterations);
 }
+#endif
 
+// A width this build has no form for runs the scalar loop.
 template <bool kUnits>
 float* SweepsAt(float* p, float* q, const float* div, int iterations, Simd simd) {
     switch (simd) {
+#if defined(RAVA_SIMD_X86)
         case Simd::kAvx2:
             return SweepsAvx2<kUnits>(p, q, div, iterations);
         case Simd::kSse2:
             return Sweeps<RowSse2<kUnits>>(p, q, div, iterations);
-        case Simd::kScalar:
+#elif defined(RAVA_SIMD_WASM)
+        case Simd::kWasm128:
+            return Sweeps<RowWasm<kUnits>>(p, q, div, iterations);
+#endif
+        default:
             break;
     }
     return Sweeps<RowScalar<kUnits>>(p, q, div, iterations);
@@ -130,7 +165,7 @@ float* SweepsAt(float* p, float* q, const float* div, int iterations, Simd simd)
 bool InteriorBelowUnitsLimit(const float* div) {
     uint32_t below = 1;
     for (int i = 1; i < H - 1; ++i)
-        for (int j = 1; j < W - 1; ++j) below &= (std::bit_cast<uint32_t>(div[i * W + j]) & kMagnitude) < kUnitsLimit;
+        for (int j = 1; j < W - 1; ++j) below &= (BitCast<uint32_t>(div[i * W + j]) & kMagnitude) < kUnitsLimit;
     return below != 0;
 }
 
@@ -140,17 +175,17 @@ bool InteriorBelowUnitsLimit(const float* div) {
 // to 0), so their conversion only has to stay finite, hence the mask.
 void ToUnits(float* v) {
     for (int k = 0; k < N; ++k) {
-        uint32_t bits = std::bit_cast<uint32_t>(v[k]);
+        uint32_t bits = BitCast<uint32_t>(v[k]);
         float units = static_cast<float>(static_cast<int32_t>(bits & kMagnitude & (kUnitsLimit * 16 - 1)));
-        v[k] = std::bit_cast<float>(std::bit_cast<uint32_t>(units) | (bits & kSign));
+        v[k] = BitCast<float>(BitCast<uint32_t>(units) | (bits & kSign));
     }
 }
 
 void FromUnits(float* v) {
     for (int k = 0; k < N; ++k) {
-        uint32_t bits = std::bit_cast<uint32_t>(v[k]);
+        uint32_t bits = BitCast<uint32_t>(v[k]);
         auto units = static_cast<uint32_t>(static_cast<int32_t>(std::fabs(v[k])));
-        v[k] = std::bit_cast<float>(units | (bits & kSign));
+        v[k] = BitCast<float>(units | (bits & kSign));
     }
 }
 

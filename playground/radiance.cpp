@@ -1,17 +1,20 @@
 // Radiance to pixels: the bright-pass bloom, the filmic tone curve with
 // exposure and square-root display encoding, and BGRA8 packing. The vector
 // paths evaluate exactly the scalar expressions, in the same order.
-#include <immintrin.h>
-
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 
 #include "playground/color_fluid.h"
 #include "playground/fluid_kernels.h"
+#include "runtime/bit_cast.h"
 
+#if defined(RAVA_SIMD_X86)
+#include <immintrin.h>
 #define RAVA_AVX2 __attribute__((target("avx2")))
+#elif defined(RAVA_SIMD_WASM)
+#include <wasm_simd128.h>
+#endif
 
 namespace rava {
 namespace {
@@ -33,7 +36,7 @@ constexpr float kLargestPlainExposure = 1e9f;
 
 // The magnitude bits below which a radiance is cleared (0: none is).
 inline int32_t DarkRadianceBits(float exposure) {
-    return std::fabs(exposure) <= kLargestPlainExposure ? std::bit_cast<int32_t>(kDarkRadiance) : 0;
+    return std::fabs(exposure) <= kLargestPlainExposure ? BitCast<int32_t>(kDarkRadiance) : 0;
 }
 
 // The curve up to the clamped display value y in [0, 1]. NaN and
@@ -59,10 +62,20 @@ int32_t MarkLitRows(const float* channel, bool* lit) {
     int32_t count = 0;
     for (int32_t i = 0; i < H; ++i) {
         const float* row = channel + i * W;
+#if defined(RAVA_SIMD_X86)
         __m128 above = _mm_setzero_ps();
         for (int32_t j = 0; j < W; j += 4)
             above = _mm_or_ps(above, _mm_cmpgt_ps(_mm_loadu_ps(row + j), _mm_set1_ps(kBloomThreshold)));
         bool any = _mm_movemask_ps(above) != 0;
+#elif defined(RAVA_SIMD_WASM)
+        v128_t above = wasm_i32x4_splat(0);
+        for (int32_t j = 0; j < W; j += 4)
+            above = wasm_v128_or(above, wasm_f32x4_gt(wasm_v128_load(row + j), wasm_f32x4_splat(kBloomThreshold)));
+        bool any = wasm_v128_any_true(above);
+#else
+        bool any = false;
+        for (int32_t j = 0; j < W; ++j) any |= row[j] > kBloomThreshold;
+#endif
         lit[i] = any;
         count += any;
     }
@@ -83,6 +96,7 @@ inline float FiveTapsScalar(float a, float b, float c, float d, float e) {
     return (a + 4.0f * b + 6.0f * c + 4.0f * d + e) * 0.0625f;
 }
 
+#if defined(RAVA_SIMD_X86)
 inline __m128 FiveTapsSse2(__m128 a, __m128 b, __m128 c, __m128 d, __m128 e) {
     __m128 s = _mm_add_ps(a, _mm_mul_ps(_mm_set1_ps(4.0f), b));
     s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(6.0f), c));
@@ -98,12 +112,22 @@ RAVA_AVX2 inline __m256 FiveTapsAvx2(__m256 a, __m256 b, __m256 c, __m256 d, __m
     s = _mm256_add_ps(s, e);
     return _mm256_mul_ps(s, _mm256_set1_ps(0.0625f));
 }
+#elif defined(RAVA_SIMD_WASM)
+inline v128_t FiveTapsWasm(v128_t a, v128_t b, v128_t c, v128_t d, v128_t e) {
+    v128_t s = wasm_f32x4_add(a, wasm_f32x4_mul(wasm_f32x4_splat(4.0f), b));
+    s = wasm_f32x4_add(s, wasm_f32x4_mul(wasm_f32x4_splat(6.0f), c));
+    s = wasm_f32x4_add(s, wasm_f32x4_mul(wasm_f32x4_splat(4.0f), d));
+    s = wasm_f32x4_add(s, e);
+    return wasm_f32x4_mul(s, wasm_f32x4_splat(0.0625f));
+}
+#endif
 
 // One row of a pass: out[j] = taps of src[j + 0, 2, 4, 6, 8] (horizontal, on
 // the padded row) or of five row pointers (vertical).
 void HorizontalRow(const float* padded, float* out, Simd simd);
 void VerticalRow(const float* const* rows, float* out, Simd simd);
 
+#if defined(RAVA_SIMD_X86)
 RAVA_AVX2 void HorizontalRowAvx2(const float* p, float* out) {
     for (int32_t j = 0; j < W; j += 8)
         _mm256_storeu_ps(out + j,
@@ -117,9 +141,12 @@ RAVA_AVX2 void VerticalRowAvx2(const float* const* r, float* out) {
                          FiveTapsAvx2(_mm256_loadu_ps(r[0] + j), _mm256_loadu_ps(r[1] + j), _mm256_loadu_ps(r[2] + j),
                                       _mm256_loadu_ps(r[3] + j), _mm256_loadu_ps(r[4] + j)));
 }
+#endif
 
+// A width this build has no form for runs the scalar loop.
 void HorizontalRow(const float* p, float* out, Simd simd) {
     switch (simd) {
+#if defined(RAVA_SIMD_X86)
         case Simd::kAvx2:
             HorizontalRowAvx2(p, out);
             return;
@@ -129,7 +156,15 @@ void HorizontalRow(const float* p, float* out, Simd simd) {
                               FiveTapsSse2(_mm_loadu_ps(p + j), _mm_loadu_ps(p + j + 2), _mm_loadu_ps(p + j + 4),
                                            _mm_loadu_ps(p + j + 6), _mm_loadu_ps(p + j + 8)));
             return;
-        case Simd::kScalar:
+#elif defined(RAVA_SIMD_WASM)
+        case Simd::kWasm128:
+            for (int32_t j = 0; j < W; j += 4)
+                wasm_v128_store(out + j, FiveTapsWasm(wasm_v128_load(p + j), wasm_v128_load(p + j + 2),
+                                                      wasm_v128_load(p + j + 4), wasm_v128_load(p + j + 6),
+                                                      wasm_v128_load(p + j + 8)));
+            return;
+#endif
+        default:
             for (int32_t j = 0; j < W; ++j) out[j] = FiveTapsScalar(p[j], p[j + 2], p[j + 4], p[j + 6], p[j + 8]);
             return;
     }
@@ -137,6 +172,7 @@ void HorizontalRow(const float* p, float* out, Simd simd) {
 
 void VerticalRow(const float* const* r, float* out, Simd simd) {
     switch (simd) {
+#if defined(RAVA_SIMD_X86)
         case Simd::kAvx2:
             VerticalRowAvx2(r, out);
             return;
@@ -146,7 +182,15 @@ void VerticalRow(const float* const* r, float* out, Simd simd) {
                               FiveTapsSse2(_mm_loadu_ps(r[0] + j), _mm_loadu_ps(r[1] + j), _mm_loadu_ps(r[2] + j),
                                            _mm_loadu_ps(r[3] + j), _mm_loadu_ps(r[4] + j)));
             return;
-        case Simd::kScalar:
+#elif defined(RAVA_SIMD_WASM)
+        case Simd::kWasm128:
+            for (int32_t j = 0; j < W; j += 4)
+                wasm_v128_store(out + j, FiveTapsWasm(wasm_v128_load(r[0] + j), wasm_v128_load(r[1] + j),
+                                                      wasm_v128_load(r[2] + j), wasm_v128_load(r[3] + j),
+                                                      wasm_v128_load(r[4] + j)));
+            return;
+#endif
+        default:
             for (int32_t j = 0; j < W; ++j) out[j] = FiveTapsScalar(r[0][j], r[1][j], r[2][j], r[3][j], r[4][j]);
             return;
     }
@@ -154,6 +198,7 @@ void VerticalRow(const float* const* r, float* out, Simd simd) {
 
 // ---- Tone mapping and packing ----
 
+#if defined(RAVA_SIMD_X86)
 inline __m128i ToneMapSse2(__m128 value, __m128 exposure, __m128i darkBits) {
     const __m128 zero = _mm_setzero_ps();
     const __m128 one = _mm_set1_ps(1.0f);
@@ -197,6 +242,8 @@ RAVA_AVX2 inline __m256i ToneMapAvx2(__m256 value, __m256 exposure, __m256i dark
     return _mm256_sub_epi32(t, _mm256_castps_si256(_mm256_cmp_ps(frac, _mm256_set1_ps(0.5f), _CMP_GE_OQ)));
 }
 
+#endif
+
 inline float Radiance(const PixelJob& job, int c, int32_t n) {
     float v = job.blur[c] ? job.blur[c][n] * job.k + job.dye[c][n] : job.dye[c][n];
     return c == 2 ? v + kBlueFloor : v;
@@ -209,6 +256,7 @@ inline uint32_t PixelScalar(const PixelJob& job, int32_t n) {
     return 0xFF000000u | r8 << 16 | g8 << 8 | b8;
 }
 
+#if defined(RAVA_SIMD_X86)
 // Radiance of one channel for a group of lanes: blur x k + dye (+ floor).
 inline __m128 RadianceSse2(const PixelJob& job, int c, int32_t n) {
     __m128 v = _mm_loadu_ps(job.dye[c] + n);
@@ -249,6 +297,49 @@ RAVA_AVX2 int32_t PackAvx2(const PixelJob& job) {
     }
     return n;
 }
+#elif defined(RAVA_SIMD_WASM)
+// ToneMapSse2 in WebAssembly's operations: pmax(b, a) is SSE's max(a, b),
+// and the truncation's saturation never matters as r stays in 0..255.
+inline v128_t ToneMapWasm(v128_t value, v128_t exposure, v128_t darkBits) {
+    const v128_t zero = wasm_f32x4_splat(0.0f);
+    const v128_t one = wasm_f32x4_splat(1.0f);
+    v128_t magnitude = wasm_v128_and(value, wasm_i32x4_splat(0x7FFFFFFF));
+    value = wasm_v128_andnot(value, wasm_i32x4_lt(magnitude, darkBits));
+    v128_t x = wasm_f32x4_mul(value, exposure);
+    x = wasm_v128_and(x, wasm_f32x4_gt(x, wasm_f32x4_splat(kDarkProduct)));
+    v128_t num = wasm_f32x4_mul(x, wasm_f32x4_add(wasm_f32x4_mul(wasm_f32x4_splat(2.51f), x), wasm_f32x4_splat(0.03f)));
+    v128_t den = wasm_f32x4_add(
+        wasm_f32x4_mul(x, wasm_f32x4_add(wasm_f32x4_mul(wasm_f32x4_splat(2.43f), x), wasm_f32x4_splat(0.59f))),
+        wasm_f32x4_splat(0.14f));
+    v128_t y = wasm_f32x4_div(num, den);
+    y = wasm_v128_bitselect(y, one, wasm_f32x4_le(y, one));  // NaN and above 1 give 1
+    y = wasm_f32x4_pmax(zero, y);
+    v128_t r = wasm_f32x4_mul(wasm_f32x4_sqrt(y), wasm_f32x4_splat(255.0f));
+    v128_t t = wasm_i32x4_trunc_sat_f32x4(r);
+    v128_t frac = wasm_f32x4_sub(r, wasm_f32x4_convert_i32x4(t));
+    return wasm_i32x4_sub(t, wasm_f32x4_ge(frac, wasm_f32x4_splat(0.5f)));
+}
+
+inline v128_t RadianceWasm(const PixelJob& job, int c, int32_t n) {
+    v128_t v = wasm_v128_load(job.dye[c] + n);
+    if (job.blur[c]) v = wasm_f32x4_add(wasm_f32x4_mul(wasm_v128_load(job.blur[c] + n), wasm_f32x4_splat(job.k)), v);
+    return c == 2 ? wasm_f32x4_add(v, wasm_f32x4_splat(kBlueFloor)) : v;
+}
+
+int32_t PackWasm(const PixelJob& job) {
+    const v128_t e = wasm_f32x4_splat(job.exposure);
+    const v128_t dark = wasm_i32x4_splat(DarkRadianceBits(job.exposure));
+    const v128_t alpha = wasm_i32x4_splat(static_cast<int32_t>(0xFF000000u));
+    int32_t n = 0;
+    for (; n + 4 <= job.count; n += 4) {
+        v128_t px = wasm_v128_or(alpha, wasm_i32x4_shl(ToneMapWasm(RadianceWasm(job, 0, n), e, dark), 16));
+        px = wasm_v128_or(px, wasm_i32x4_shl(ToneMapWasm(RadianceWasm(job, 1, n), e, dark), 8));
+        px = wasm_v128_or(px, ToneMapWasm(RadianceWasm(job, 2, n), e, dark));
+        wasm_v128_store(job.out + n, px);
+    }
+    return n;
+}
+#endif
 
 }  // namespace
 
@@ -291,8 +382,12 @@ void BloomChannel(const float* channel, float* h, float* out, Simd simd) {
 
 void PackPixels(const PixelJob& job, Simd simd) {
     int32_t n = 0;
+#if defined(RAVA_SIMD_X86)
     if (simd == Simd::kAvx2) n = PackAvx2(job);
     if (simd == Simd::kSse2) n = PackSse2(job);
+#elif defined(RAVA_SIMD_WASM)
+    if (simd == Simd::kWasm128) n = PackWasm(job);
+#endif
     for (; n < job.count; ++n) job.out[n] = PixelScalar(job, n);
 }
 
@@ -302,9 +397,9 @@ std::vector<float> ColorFluid::Bloom(const std::vector<float>& channel) {
         // A caller's array shorter than the grid: its missing cells read as 0.
         std::vector<float> full(channel);
         full.resize(N, 0.0f);
-        BloomChannel(full.data(), h.data(), out.data(), WidestSimd());
+        BloomChannel(full.data(), h.data(), out.data(), SolverSimd());
     } else {
-        BloomChannel(channel.data(), h.data(), out.data(), WidestSimd());
+        BloomChannel(channel.data(), h.data(), out.data(), SolverSimd());
     }
     return out;
 }
@@ -330,7 +425,7 @@ void ColorFluid::Render(PixelBuffer& pixels, float exposure, bool bloomOn) {
     if (bloomOn && UsesOwnOperations()) {
         float* out[3] = {scratchA.data(), scratchB.data(), scratchC.data()};
         for (int c = 0; c < 3; ++c) {
-            BloomChannel(job.dye[c], scratchD.data(), out[c], WidestSimd());
+            BloomChannel(job.dye[c], scratchD.data(), out[c], SolverSimd());
             job.blur[c] = out[c];
         }
     } else if (bloomOn) {
@@ -346,7 +441,7 @@ void ColorFluid::Render(PixelBuffer& pixels, float exposure, bool bloomOn) {
     job.out = pixels.data();
     // A buffer of another size is filled as far as both reach, never beyond.
     job.count = static_cast<int32_t>(std::min<size_t>(pixels.size(), N));
-    PackPixels(job, WidestSimd());
+    PackPixels(job, SolverSimd());
 }
 
 }  // namespace rava

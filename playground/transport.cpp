@@ -2,14 +2,18 @@
 // four or eight cells at a time. All forms evaluate the same float32
 // expressions in the same order (clamp, floor, fractions, bilinear sum,
 // factor), so their results agree bit for bit.
-#include <immintrin.h>
-
-#include <bit>
 #include <cmath>
 
 #include "playground/color_fluid.h"
 #include "playground/fluid_kernels.h"
+#include "runtime/bit_cast.h"
 #include "runtime/runtime.h"
+
+#if defined(RAVA_SIMD_X86)
+#include <immintrin.h>
+#elif defined(RAVA_SIMD_WASM)
+#include <wasm_simd128.h>
+#endif
 
 namespace rava {
 namespace {
@@ -55,19 +59,19 @@ inline void TransportCell(const TransportJob& t, int32_t i, int32_t j) {
 constexpr uint32_t kMagnitude = 0x7FFFFFFFu;
 constexpr uint32_t kSmallestNormal = 0x00800000u;
 
-inline bool ZeroOrSubnormal(float v) { return (std::bit_cast<uint32_t>(v) & kMagnitude) < kSmallestNormal; }
+inline bool ZeroOrSubnormal(float v) { return (BitCast<uint32_t>(v) & kMagnitude) < kSmallestNormal; }
 
 // |dt| < 1e20 keeps |v dt| below 2^-26 for any zero or subnormal v, and
 // |factor| <= 1 keeps a subnormal's product on the 2^-149 grid.
 inline bool StillCellsAllowed(const TransportJob& t) { return std::fabs(t.dt) < 1e20f && std::fabs(t.factor) <= 1.0f; }
 
 inline float MulNoSubnormal(float v, float c) {
-    uint32_t bits = std::bit_cast<uint32_t>(v);
+    uint32_t bits = BitCast<uint32_t>(v);
     uint32_t magnitude = bits & kMagnitude;
     if (magnitude == 0 || magnitude >= kSmallestNormal) return v * c;
     double units = std::nearbyint(static_cast<double>(magnitude) * std::fabs(static_cast<double>(c)));
-    uint32_t sign = (bits ^ std::bit_cast<uint32_t>(c)) & ~kMagnitude;
-    return std::bit_cast<float>(sign | static_cast<uint32_t>(units));
+    uint32_t sign = (bits ^ BitCast<uint32_t>(c)) & ~kMagnitude;
+    return BitCast<float>(sign | static_cast<uint32_t>(units));
 }
 
 inline float Surrogate(float s) {
@@ -84,6 +88,28 @@ inline float StillCell(const float* f, int32_t k, float factor) {
     return MulNoSubnormal(v, factor);
 }
 
+// Four cells at a time from column j of row i (the still shortcut per cell).
+template <void (*Group)(const TransportJob&, int32_t, int32_t)>
+void TransportFours(const TransportJob& t) {
+    const bool stillAllowed = StillCellsAllowed(t);
+    for (int32_t i = 1; i < H - 1; ++i) {
+        for (int32_t j = 1; j < W - 1; j += 4) {
+            if (j > W - 5) j = W - 5;
+            int32_t k = i * W + j;
+            bool still = stillAllowed;
+            for (int32_t c = 0; c < 4 && still; ++c)
+                still = ZeroOrSubnormal(t.vx[k + c]) && ZeroOrSubnormal(t.vy[k + c]);
+            if (!still) {
+                Group(t, i, j);
+                continue;
+            }
+            for (int f = 0; f < t.fields; ++f)
+                for (int32_t c = 0; c < 4; ++c) t.dst[f][k + c] = StillCell(t.src[f], k + c, t.factor);
+        }
+    }
+}
+
+#if defined(RAVA_SIMD_X86)
 // ---- Four cells, SSE2 ----
 
 // Clamp's rule for each lane: NaN or |v| > 1e6 gives 0, otherwise lo..hi.
@@ -163,7 +189,7 @@ RAVA_AVX2 void StillGroupAvx2(const TransportJob& t, int32_t k) {
     const __m256 factor = _mm256_set1_ps(t.factor);
     const __m256d scale = _mm256_set1_pd(std::fabs(static_cast<double>(t.factor)));
     const __m256i signOfFactor =
-        _mm256_set1_epi32(static_cast<int32_t>(std::bit_cast<uint32_t>(t.factor) & ~kMagnitude));
+        _mm256_set1_epi32(static_cast<int32_t>(BitCast<uint32_t>(t.factor) & ~kMagnitude));
     const __m256i magnitudeMask = _mm256_set1_epi32(static_cast<int32_t>(kMagnitude));
     for (int f = 0; f < t.fields; ++f) {
         const float* s = t.src[f];
@@ -284,45 +310,68 @@ RAVA_AVX2 void TransportAvx2(const TransportJob& t) {
     }
 }
 
-void TransportSse2(const TransportJob& t) {
-    const bool stillAllowed = StillCellsAllowed(t);
-    for (int32_t i = 1; i < H - 1; ++i) {
-        for (int32_t j = 1; j < W - 1; j += 4) {
-            if (j > W - 5) j = W - 5;
-            int32_t k = i * W + j;
-            bool still = stillAllowed;
-            for (int32_t c = 0; c < 4 && still; ++c)
-                still = ZeroOrSubnormal(t.vx[k + c]) && ZeroOrSubnormal(t.vy[k + c]);
-            if (!still) {
-                GroupSse2(t, i, j);
-                continue;
-            }
-            for (int f = 0; f < t.fields; ++f)
-                for (int32_t c = 0; c < 4; ++c) t.dst[f][k + c] = StillCell(t.src[f], k + c, t.factor);
-        }
+#elif defined(RAVA_SIMD_WASM)
+// ---- Four cells, WebAssembly SIMD ----
+
+// ClampPs: the lanes it keeps hold no NaN, so pmin / pmax act as min / max.
+inline v128_t ClampWasm(v128_t v, float lo, float hi) {
+    v128_t valid = wasm_v128_and(wasm_f32x4_ge(v, wasm_f32x4_splat(-1000000.0f)),
+                                 wasm_f32x4_le(v, wasm_f32x4_splat(1000000.0f)));
+    return wasm_v128_and(valid, wasm_f32x4_pmin(wasm_f32x4_pmax(v, wasm_f32x4_splat(lo)), wasm_f32x4_splat(hi)));
+}
+
+// GroupSse2's steps; the lanes are clamped inside the grid, so the
+// saturating truncation agrees with SSE2's.
+void GroupWasm(const TransportJob& t, int32_t i, int32_t j) {
+    int32_t k = i * W + j;
+    const v128_t dt = wasm_f32x4_splat(t.dt);
+    const v128_t one = wasm_f32x4_splat(1.0f);
+    v128_t cols = wasm_f32x4_add(wasm_f32x4_splat(static_cast<float>(j)), wasm_f32x4_make(0, 1, 2, 3));
+    v128_t x = ClampWasm(wasm_f32x4_sub(cols, wasm_f32x4_mul(wasm_v128_load(t.vx + k), dt)), 0.5f, kMaxX);
+    v128_t y = ClampWasm(
+        wasm_f32x4_sub(wasm_f32x4_splat(static_cast<float>(i)), wasm_f32x4_mul(wasm_v128_load(t.vy + k), dt)), 0.5f,
+        kMaxY);
+    v128_t x0 = wasm_i32x4_trunc_sat_f32x4(x), y0 = wasm_i32x4_trunc_sat_f32x4(y);
+    v128_t fx = wasm_f32x4_sub(x, wasm_f32x4_convert_i32x4(x0)), fy = wasm_f32x4_sub(y, wasm_f32x4_convert_i32x4(y0));
+    v128_t gx = wasm_f32x4_sub(one, fx), gy = wasm_f32x4_sub(one, fy);
+    alignas(16) int32_t base[4];
+    wasm_v128_store(base, wasm_i32x4_add(x0, wasm_i32x4_mul(y0, wasm_i32x4_splat(W))));
+    const v128_t factor = wasm_f32x4_splat(t.factor);
+    for (int f = 0; f < t.fields; ++f) {
+        const float* s = t.src[f];
+        auto at = [&](int32_t offset) {
+            return wasm_f32x4_make(s[base[0] + offset], s[base[1] + offset], s[base[2] + offset], s[base[3] + offset]);
+        };
+        v128_t top = wasm_f32x4_add(wasm_f32x4_mul(at(0), gx), wasm_f32x4_mul(at(1), fx));
+        v128_t bottom = wasm_f32x4_add(wasm_f32x4_mul(at(W), gx), wasm_f32x4_mul(at(W + 1), fx));
+        v128_t v = wasm_f32x4_add(wasm_f32x4_mul(top, gy), wasm_f32x4_mul(bottom, fy));
+        wasm_v128_store(t.dst[f] + k, wasm_f32x4_mul(v, factor));
     }
 }
+#endif
 
 }  // namespace
 
+// A width this build has no form for runs the scalar loop.
 void TransportInterior(const TransportJob& job, Simd simd) {
     switch (simd) {
+#if defined(RAVA_SIMD_X86)
         case Simd::kAvx2:
             TransportAvx2(job);
             return;
         case Simd::kSse2:
-            TransportSse2(job);
+            TransportFours<GroupSse2>(job);
             return;
-        case Simd::kScalar:
+#elif defined(RAVA_SIMD_WASM)
+        case Simd::kWasm128:
+            TransportFours<GroupWasm>(job);
+            return;
+#endif
+        default:
             for (int32_t i = 1; i < H - 1; ++i)
                 for (int32_t j = 1; j < W - 1; ++j) TransportCell(job, i, j);
             return;
     }
-}
-
-Simd WidestSimd() {
-    static const Simd widest = __builtin_cpu_supports("avx2") ? Simd::kAvx2 : Simd::kSse2;
-    return widest;
 }
 
 }  // namespace rava

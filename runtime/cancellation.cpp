@@ -18,7 +18,7 @@ void CancellationPoint() {
     if (task == nullptr) return;
     // The builtins std::atomic_ref wraps: the web tree's library lacks it.
     if (!__atomic_load_n(&task->cancelRequested, __ATOMIC_SEQ_CST)) return;
-    __atomic_exchange_n(&task->cancelled, true, __ATOMIC_SEQ_CST);
+    __atomic_store_n(&task->cancelled, true, __ATOMIC_SEQ_CST);
     throw rill_task_cancelled{};
 }
 

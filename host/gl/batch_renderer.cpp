@@ -111,7 +111,9 @@ GLuint LinkProgram(GlDialect dialect, const char* fragmentBody) {
     return program;
 }
 
-// The state Flush changes, read before it draws and put back after.
+// The state Flush changes, read before it draws and put back after. The blend
+// function is not among it (see the header): in a browser, reading it waits
+// for the GPU process to finish all queued work, which cost a whole frame.
 struct SavedGlState {
     GLint program = 0;
     GLint arrayBuffer = 0;
@@ -120,8 +122,6 @@ struct SavedGlState {
     GLint texture = 0;
     GLint viewport[4] = {};
     GLboolean blend = GL_FALSE;
-    GLint blendSrcRgb = GL_ONE, blendDstRgb = GL_ZERO, blendSrcAlpha = GL_ONE, blendDstAlpha = GL_ZERO;
-    GLint blendEquationRgb = GL_FUNC_ADD, blendEquationAlpha = GL_FUNC_ADD;
     GLboolean scissor = GL_FALSE, depth = GL_FALSE, cull = GL_FALSE, stencil = GL_FALSE;
     GLint attributeEnabled[3] = {};
 
@@ -134,12 +134,6 @@ struct SavedGlState {
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
         glGetIntegerv(GL_VIEWPORT, viewport);
         blend = glIsEnabled(GL_BLEND);
-        glGetIntegerv(GL_BLEND_SRC_RGB, &blendSrcRgb);
-        glGetIntegerv(GL_BLEND_DST_RGB, &blendDstRgb);
-        glGetIntegerv(GL_BLEND_SRC_ALPHA, &blendSrcAlpha);
-        glGetIntegerv(GL_BLEND_DST_ALPHA, &blendDstAlpha);
-        glGetIntegerv(GL_BLEND_EQUATION_RGB, &blendEquationRgb);
-        glGetIntegerv(GL_BLEND_EQUATION_ALPHA, &blendEquationAlpha);
         scissor = glIsEnabled(GL_SCISSOR_TEST);
         depth = glIsEnabled(GL_DEPTH_TEST);
         cull = glIsEnabled(GL_CULL_FACE);
@@ -155,9 +149,6 @@ struct SavedGlState {
         glActiveTexture(static_cast<GLenum>(activeTexture));
         glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
         SetEnabled(GL_BLEND, blend);
-        glBlendFuncSeparate(static_cast<GLenum>(blendSrcRgb), static_cast<GLenum>(blendDstRgb),
-                            static_cast<GLenum>(blendSrcAlpha), static_cast<GLenum>(blendDstAlpha));
-        glBlendEquationSeparate(static_cast<GLenum>(blendEquationRgb), static_cast<GLenum>(blendEquationAlpha));
         SetEnabled(GL_SCISSOR_TEST, scissor);
         SetEnabled(GL_DEPTH_TEST, depth);
         SetEnabled(GL_CULL_FACE, cull);
@@ -191,9 +182,7 @@ const char* GlslVersionLine(GlDialect dialect) {
 
 // ---- BatchList ----------------------------------------------------------
 
-bool BatchList::Reserve(uint32_t vertexCount) {
-    return vertices_.size() + vertexCount <= kMaxVertices;
-}
+bool BatchList::Reserve(uint32_t vertexCount) { return vertices_.size() + vertexCount <= kMaxVertices; }
 
 void BatchList::Extend(uint32_t texture, bool blend, uint32_t indexCount) {
     if (!runs_.empty() && runs_.back().texture == texture && runs_.back().blend == blend) {
@@ -310,10 +299,8 @@ void BatchRenderer::Push(uint32_t texture, bool blend, const BatchVertex (&corne
 
 void BatchRenderer::AddRect(float x, float y, float width, float height, const BatchColor& color) {
     const float w = width < 0.0f ? 0.0f : width;
-    const BatchVertex corners[4] = {{x, y, 0, 0, color},
-                                    {x + w, y, 0, 0, color},
-                                    {x + w, y + height, 0, 0, color},
-                                    {x, y + height, 0, 0, color}};
+    const BatchVertex corners[4] = {
+        {x, y, 0, 0, color}, {x + w, y, 0, 0, color}, {x + w, y + height, 0, 0, color}, {x, y + height, 0, 0, color}};
     Push(whiteTexture_, false, corners);
 }
 
@@ -367,8 +354,6 @@ void BatchRenderer::Flush() {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_STENCIL_TEST);
-    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glBlendEquationSeparate(GL_FUNC_ADD, GL_FUNC_ADD);
 
     const auto& vertices = list_.Vertices();
     const auto& indices = list_.Indices();

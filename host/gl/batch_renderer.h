@@ -1,7 +1,10 @@
 // The batched renderer of the shader-based backends (WebGL, and desktop GL
 // 2.1 for X11): coloured and textured quads and fans in client pixels, kept in
 // one vertex buffer per frame and drawn with one call per texture or blend
-// change. It saves the GL state it touches before drawing and restores it after.
+// change. It saves the GL state it touches before drawing and restores it
+// after. Translucent runs blend with the context's blend function, which the
+// host sets once to source-alpha-over (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA,
+// equation GL_FUNC_ADD); the renderer only switches GL_BLEND on and off.
 #pragma once
 
 #include <cstdint>

@@ -89,9 +89,7 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     if (static_cast<uint64_t>(pixels.size()) != static_cast<uint64_t>(width) * static_cast<uint64_t>(height)) {
         return;
     }
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    if (width > maxSize || height > maxSize) return;
+    if (width > window->maxTextureSize || height > window->maxTextureSize) return;
     const bool translucent = CopyAsRgba(pixels, window->pixelScratch);
     if (!UploadPixels(*window, width, height)) return;
     window->renderer.AddTexturedQuad(window->pixelTexture, translucent, destX, destY, destX + destWidth,

@@ -27,8 +27,8 @@ void DrawTextWithSlot(CanvasWindow& window, std::string_view text, float x, floa
         if (g.width > 0.0f) {
             const float left = pen + g.left;
             const float top = baseline - g.top;
-            window.renderer.AddTexturedQuad(atlas.texture, true, left, top, left + g.width, top + g.height, g.u0,
-                                            g.v0, g.u1, g.v1, color);
+            window.renderer.AddTexturedQuad(atlas.texture, true, left, top, left + g.width, top + g.height, g.u0, g.v0,
+                                            g.u1, g.v1, color);
         }
         pen += static_cast<float>(g.advance);
     };

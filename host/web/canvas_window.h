@@ -50,6 +50,8 @@ struct CanvasWindow {
     int32_t framebufferWidth = kClientWidth;
     int32_t framebufferHeight = kClientHeight;
     double pixelRatio = 1.0;  // what the glyph atlases were made for
+    // Asked once per context: in a browser every GL query waits for the GPU.
+    int32_t maxTextureSize = 0;
 
     bool open = false;
     EventStamps stamps;

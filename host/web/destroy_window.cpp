@@ -13,7 +13,8 @@ void DestroyCanvasWindow(CanvasWindow& window) {
     window.open = false;
     StampCanvasWindow(window, kEventNone);
     if (window.context != 0) {
-        if (ContextUsable(window) && emscripten_webgl_make_context_current(window.context) == EMSCRIPTEN_RESULT_SUCCESS) {
+        if (ContextUsable(window) &&
+            emscripten_webgl_make_context_current(window.context) == EMSCRIPTEN_RESULT_SUCCESS) {
             DeleteCanvasFonts(window);
             if (window.pixelTexture != 0) {
                 const GLuint texture = window.pixelTexture;

@@ -3,6 +3,7 @@
 // renderer, the title, glyph atlases. A failed step releases what was
 // acquired and raises; the registry is left unchanged and the failed window
 // takes no id.
+#include <GLES2/gl2.h>
 #include <emscripten/html5.h>
 
 #include <cmath>
@@ -89,6 +90,12 @@ void OpenWindow(std::string_view title) {
 
 bool CreateWindowResources(CanvasWindow& window) {
     if (!window.renderer.Create(GlDialect::kGles2)) return false;
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    window.maxTextureSize = maxSize;
+    // The one blend function the renderer's translucent runs use.
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glBlendEquation(GL_FUNC_ADD);
     window.pixelTexture = 0;
     window.pixelTextureWidth = 0;
     window.pixelTextureHeight = 0;

@@ -50,10 +50,10 @@ uint32_t VirtualKeyForDomKey(std::string_view key, std::string_view code) {
     }
     if (const uint32_t f = FunctionKey(code)) return f;
     static constexpr std::array<std::pair<std::string_view, uint32_t>, 20> kNamed = {{
-        {"ArrowLeft", 37},    {"ArrowUp", 38},       {"ArrowRight", 39}, {"ArrowDown", 40},  {"Space", 32},
-        {"Enter", 13},        {"NumpadEnter", 13},   {"Tab", 9},         {"Home", 36},       {"End", 35},
-        {"PageUp", 33},       {"PageDown", 34},      {"Escape", 27},     {"ShiftLeft", 16},  {"ShiftRight", 16},
-        {"ControlLeft", 17},  {"ControlRight", 17},  {"AltLeft", 18},    {"AltRight", 18},   {"Backspace", 8},
+        {"ArrowLeft", 37},   {"ArrowUp", 38},      {"ArrowRight", 39}, {"ArrowDown", 40}, {"Space", 32},
+        {"Enter", 13},       {"NumpadEnter", 13},  {"Tab", 9},         {"Home", 36},      {"End", 35},
+        {"PageUp", 33},      {"PageDown", 34},     {"Escape", 27},     {"ShiftLeft", 16}, {"ShiftRight", 16},
+        {"ControlLeft", 17}, {"ControlRight", 17}, {"AltLeft", 18},    {"AltRight", 18},  {"Backspace", 8},
     }};
     for (const auto& [name, vk] : kNamed) {
         if (name == code) return vk;

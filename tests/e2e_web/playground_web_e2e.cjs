@@ -196,9 +196,13 @@ const scenarios = {
     await p.page.keyboard.press('c');
     await emptyField(p);
     await dragStroke(p, true);
+    const room = await p.page.evaluate(() => document.documentElement.scrollHeight - window.innerHeight);
+    report.check(room > 0, `the page is taller than the viewport by ${room} px`);
+    await p.page.keyboard.press('PageDown');
     await p.page.keyboard.press('Space');
+    await sleep(500);  // scrolling would be animated
     const scrolled = await p.page.evaluate(() => window.scrollY);
-    report.check(scrolled === 0, `keys did not scroll the page (scrollY ${scrolled})`);
+    report.check(scrolled === 0, `PageDown and Space did not scroll the page (scrollY ${scrolled})`);
     // Back to full size, where the client pixels can be checked one to one.
     await p.page.setViewport({ width: 1200, height: 900, deviceScaleFactor: 1, hasTouch: true });
     await sleep(500);
@@ -237,6 +241,90 @@ const scenarios = {
     const title = countWhere(s, 34, 50, 300, 45, light);
     report.check(title > 200, `restored: title drawn again, ${title} light pixels`);
     report.check(await p.exitStatus() === null, 'the program keeps running');
+    await expectEscapeEnds(p);
+    expectNoPageErrors(p);
+  },
+
+  async bad_input(browser, base) {
+    const p = await openPage(browser, base, work, scenario);
+    await p.parkPointer();
+    await firstFrame(p);
+    const swatch = async (step) => pixel(await p.shot(step), 784, 649);
+    const settle = () => sleep(400);
+    // Shortcuts stay the browser's, a composing IME keeps its keys, a key
+    // held down counts once, and a hidden page hears nothing.
+    await p.page.keyboard.down('Control');
+    await p.page.keyboard.press('c');
+    await p.page.keyboard.up('Control');
+    await p.page.evaluate(() => window.dispatchEvent(new KeyboardEvent('keydown',
+      { key: 'c', code: 'KeyC', isComposing: true, bubbles: true })));
+    await settle();
+    report.check(await swatch('shortcut') === '236,93,168', 'Control+C and a composing C leave the colour');
+    await p.page.keyboard.down('c');
+    await p.page.keyboard.down('c');  // the browser's repeat while held
+    await p.page.keyboard.down('c');
+    await settle();
+    await p.page.keyboard.up('c');
+    report.check(await swatch('held') === '80,207,237', 'C held down changes the colour once');
+    await p.page.evaluate(() => {
+      Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => 'hidden' });
+      document.dispatchEvent(new Event('visibilitychange'));
+    });
+    await p.page.keyboard.press('c');
+    await settle();
+    report.check(await swatch('hidden') === '80,207,237', 'a hidden page takes no keys');
+    await p.page.evaluate(() => {
+      delete document.visibilityState;
+      document.dispatchEvent(new Event('visibilitychange'));
+    });
+    await p.page.keyboard.press('c');
+    report.check(await poll(async () => await swatch('visible') === '244,196,66', 5000), 'visible again: C works');
+    // Thousands of pointer events within one frame, some of them nonsense.
+    const handled = await p.page.evaluate(() => {
+      const canvas = document.querySelector('canvas');
+      const box = canvas.getBoundingClientRect();
+      for (let i = 0; i < 5000; ++i) {
+        canvas.dispatchEvent(new PointerEvent(i % 2 ? 'pointermove' : 'pointerdown', {
+          pointerId: 1 + (i % 7), pointerType: ['mouse', 'touch', 'pen'][i % 3], buttons: i % 8,
+          clientX: box.left + (i * 37) % 1400 - 200, clientY: box.top + (i * 53) % 1000 - 150, bubbles: true,
+        }));
+      }
+      for (let id = 1; id <= 7; ++id) {
+        canvas.dispatchEvent(new PointerEvent('pointercancel', { pointerId: id, bubbles: true }));
+      }
+      window.dispatchEvent(new WheelEvent('wheel', { deltaY: 5000, bubbles: true }));
+      return true;
+    });
+    report.check(handled, '5000 pointer events and a wheel in one task');
+    await p.parkPointer();
+    report.check(await poll(async () => pixel(await p.shot('after'), 39, 649) === '48,116,96', 5000),
+      'still drawing, no button held or hovered');
+    await expectEscapeEnds(p);
+    expectNoPageErrors(p);
+  },
+
+  async hidpi(browser, base) {
+    // Zooming the page changes the device pixel ratio while the program runs.
+    const p = await openPage(browser, base, work, scenario);
+    await p.parkPointer();
+    await firstFrame(p);
+    await p.page.setViewport({ width: 1200, height: 900, deviceScaleFactor: 2 });
+    const backing = await poll(async () => {
+      const size = await p.page.$eval('canvas', (c) => [c.width, c.height]);
+      return size[0] === 2000 && size[1] === 1400 ? size : null;
+    }, 10000);
+    report.check(!!backing, 'drawing buffer follows the pixel ratio: 2000 x 1400');
+    await sleep(500);
+    const s = await p.shot('zoomed');
+    report.check(s.width === 2000, `screenshot at twice the size: ${s.width}`);
+    for (const [x, y] of [[0, 0], [999, 699], [720, 140]]) report.expectPixel(s, x, y, BACKGROUND, 'background');
+    report.expectPixel(s, 39, 649, '48,116,96', 'pause button (accent)');
+    report.expectPixel(s, 784, 649, '236,93,168', 'pink swatch');
+    const spill = [[194, 16], [340, 18], [558, 18], [756, 12]]
+      .reduce((n, [x, w]) => n + countWhere(s, x, 620, w, 58, light), 0);
+    report.check(spill === 0, `labels stay inside their buttons (${spill} light pixels between them)`);
+    const title = countWhere(s, 34, 50, 300, 45, light);
+    report.check(title > 200, `title drawn at the new ratio: ${title} light pixels`);
     await expectEscapeEnds(p);
     expectNoPageErrors(p);
   },

@@ -18,15 +18,31 @@ TEST(VirtualKeyForDomKey, LayoutLettersThenPhysicalCodes) {
         uint32_t expected;
     };
     const Case cases[] = {
-        {"c", "KeyC", 'C'}, {"C", "KeyC", 'C'},
+        {"c", "KeyC", 'C'},
+        {"C", "KeyC", 'C'},
         // The layout decides for letters and digits (AZERTY's A sits on KeyQ)...
-        {"a", "KeyQ", 'A'}, {"7", "Digit7", '7'},
+        {"a", "KeyQ", 'A'},
+        {"7", "Digit7", '7'},
         // ...and the physical key where the layout gives no letter or digit.
-        {"&", "Digit1", '1'}, {"\xc3\xa9", "Digit2", '2'}, {"Q", "", 'Q'}, {"4", "Numpad4", '4'},
-        {" ", "Space", 32}, {"ArrowUp", "ArrowUp", 38}, {"ArrowDown", "ArrowDown", 40},
-        {"Enter", "NumpadEnter", 13}, {"Escape", "Escape", 27}, {"Shift", "ShiftRight", 16},
-        {"F1", "F1", 112}, {"F12", "F12", 123}, {"F13", "F13", 0}, {"F0", "F0", 0}, {"x", "F1x", 'X'},
-        {"Dead", "BracketLeft", 0}, {"", "", 0}, {"Unidentified", "Key", 0}, {"", "Keya", 0},
+        {"&", "Digit1", '1'},
+        {"\xc3\xa9", "Digit2", '2'},
+        {"Q", "", 'Q'},
+        {"4", "Numpad4", '4'},
+        {" ", "Space", 32},
+        {"ArrowUp", "ArrowUp", 38},
+        {"ArrowDown", "ArrowDown", 40},
+        {"Enter", "NumpadEnter", 13},
+        {"Escape", "Escape", 27},
+        {"Shift", "ShiftRight", 16},
+        {"F1", "F1", 112},
+        {"F12", "F12", 123},
+        {"F13", "F13", 0},
+        {"F0", "F0", 0},
+        {"x", "F1x", 'X'},
+        {"Dead", "BracketLeft", 0},
+        {"", "", 0},
+        {"Unidentified", "Key", 0},
+        {"", "Keya", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(VirtualKeyForDomKey(c.key, c.code), c.expected) << c.key << " / " << c.code;

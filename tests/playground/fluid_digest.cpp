@@ -1,12 +1,14 @@
 // Prints a digest of all five fields and the rendered pixels after a fixed
-// sequence of splats and 120 steps; the native and the Windows builds must
-// print the same line.
+// sequence of splats and 120 steps; every build (native, Windows, WebAssembly)
+// must print the same line, at every vector width (an argument such as
+// "scalar" forces one; exit status 77 when this processor lacks it).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "playground/color_fluid.h"
+#include "playground/fluid_kernels.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -17,7 +19,18 @@ uint64_t Mix(uint64_t h, const void* data, size_t size) {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        auto simd = rava::SimdFromName(argv[1]);
+        if (!simd) {
+            std::fprintf(stderr, "unknown width %s\n", argv[1]);
+            return 2;
+        }
+        if (!rava::ForceSolverSimd(*simd)) {
+            std::fprintf(stderr, "this processor does not run %s\n", argv[1]);
+            return 77;
+        }
+    }
     rava::ColorFluid fluid;
     rava::PixelBuffer pixels(rava::ColorFluid::kCells);
     fluid.Splat(28, 30, 25, -18, 4.5f, 0.06f, 1.5f);

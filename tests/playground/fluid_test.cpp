@@ -3,7 +3,6 @@
 // plain baseline solver.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -12,6 +11,7 @@
 #include "bench/playground/baseline_fluid.h"
 #include "playground/color_fluid.h"
 #include "playground/jacobi.h"
+#include "runtime/bit_cast.h"
 
 namespace rava {
 namespace {
@@ -184,9 +184,9 @@ TEST(ColorFluid, MatchesTheBaselineOnFadedSubnormalFields) {
     auto value = [&](bool allowNormal) {
         int pick = kind(rng);
         uint32_t sign = (pick & 1) ? 0x80000000u : 0u;
-        if (pick == 0) return std::bit_cast<float>(sign);                                               // +0 or -0
-        if (pick == 9 && allowNormal) return std::bit_cast<float>(sign | 0x3E000000u | mantissa(rng));  // about 0.1
-        return std::bit_cast<float>(sign | (mantissa(rng) >> (pick % 4)));                              // subnormal
+        if (pick == 0) return BitCast<float>(sign);                                               // +0 or -0
+        if (pick == 9 && allowNormal) return BitCast<float>(sign | 0x3E000000u | mantissa(rng));  // about 0.1
+        return BitCast<float>(sign | (mantissa(rng) >> (pick % 4)));                              // subnormal
     };
     for (float dt : {0.016f, 0.04f, 0.001f, 0.0f, -0.02f}) {
         ColorFluid f;
@@ -231,7 +231,7 @@ TEST(JacobiSweeps, AllWidthsAgreeWithThePlainSweep) {
                 }
             std::swap(p, q);
         }
-        for (Simd simd : {Simd::kScalar, Simd::kSse2, WidestSimd()}) {
+        for (Simd simd : SupportedSimd()) {
             std::vector<float> a(N, 0.0f), b(N, 0.0f), work = div;
             const float* out = JacobiSweeps(a.data(), b.data(), work.data(), 28, simd);
             EXPECT_EQ(std::memcmp(out, p.data(), N * sizeof(float)), 0) << scale[0] << " " << static_cast<int>(simd);
@@ -249,16 +249,21 @@ struct CountingFluid : ColorFluid {
     }
 };
 
+// At every width the processor runs, as the batched path may take any of them.
 TEST(ColorFluid, StepCallsSampleThroughItsSlotWithTheSameResult) {
-    ColorFluid plain;
-    CountingFluid counting;
-    for (ColorFluid* f : {static_cast<ColorFluid*>(&plain), static_cast<ColorFluid*>(&counting)})
-        f->Splat(50, 20, -20, 30, 3, 2, 1);
-    plain.Step(0.03f);
-    counting.Step(0.03f);
-    EXPECT_EQ(counting.samples, 5 * 5828);
-    EXPECT_EQ(plain.velocityX, counting.velocityX);
-    EXPECT_EQ(plain.dyeBlue, counting.dyeBlue);
+    for (Simd simd : SupportedSimd()) {
+        ASSERT_TRUE(ForceSolverSimd(simd));
+        ColorFluid plain;
+        CountingFluid counting;
+        for (ColorFluid* f : {static_cast<ColorFluid*>(&plain), static_cast<ColorFluid*>(&counting)})
+            f->Splat(50, 20, -20, 30, 3, 2, 1);
+        plain.Step(0.03f);
+        counting.Step(0.03f);
+        EXPECT_EQ(counting.samples, 5 * 5828);
+        EXPECT_EQ(plain.velocityX, counting.velocityX) << SimdName(simd);
+        EXPECT_EQ(plain.dyeBlue, counting.dyeBlue) << SimdName(simd);
+    }
+    ForceSolverSimd(WidestSimd());
 }
 
 }  // namespace

@@ -4,24 +4,21 @@
 // them within the grid and throw them far outside it.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <random>
 #include <vector>
 
 #include "playground/color_fluid.h"
 #include "playground/fluid_kernels.h"
+#include "runtime/bit_cast.h"
 
 namespace rava {
 namespace {
 
 constexpr int N = ColorFluid::kCells;
 
-std::vector<Simd> VectorWidths() {
-    std::vector<Simd> widths{Simd::kSse2};
-    if (WidestSimd() == Simd::kAvx2) widths.push_back(Simd::kAvx2);
-    return widths;
-}
+// Every vector width this processor runs (all but the scalar loop).
+std::vector<Simd> VectorWidths() { return {SupportedSimd().begin() + 1, SupportedSimd().end()}; }
 
 // pick 0..9: zero, subnormal, small, ordinary, large, non-finite.
 float Value(std::mt19937& rng, int pick) {
@@ -30,11 +27,11 @@ float Value(std::mt19937& rng, int pick) {
     uint32_t sign = rng() & 0x80000000u;
     switch (pick) {
         case 0:
-            return std::bit_cast<float>(sign);
+            return BitCast<float>(sign);
         case 1:
         case 2:
         case 3:
-            return std::bit_cast<float>(sign | (bits(rng) >> (pick - 1) * 6));
+            return BitCast<float>(sign | (bits(rng) >> (pick - 1) * 6));
         case 4:
             return u(rng) * 1e-36f;
         case 5:
@@ -62,7 +59,7 @@ std::vector<float> Field(std::mt19937& rng, int lo, int hi) {
 bool Same(const std::vector<float>& a, const std::vector<float>& b) {
     for (int k = 0; k < N; ++k) {
         if (std::isnan(a[k]) && std::isnan(b[k])) continue;
-        if (std::bit_cast<uint32_t>(a[k]) != std::bit_cast<uint32_t>(b[k])) return false;
+        if (BitCast<uint32_t>(a[k]) != BitCast<uint32_t>(b[k])) return false;
     }
     return true;
 }
@@ -130,6 +127,34 @@ TEST(FluidKernels, BloomAndPixelWidthsMatchTheScalarLoop) {
                 EXPECT_EQ(pixels(simd, withBlur), pixels(Simd::kScalar, withBlur)) << round << " " << withBlur;
         }
     }
+}
+
+// Where the display value of a radiance is an exact half (sqrt(y) x 255 =
+// n + 0.5, which a few hundred floats give) every width rounds up as lround
+// does. The first radiance of each byte value, found by bisecting the scalar
+// tone map over the floats' bits, is such a half wherever the byte has one;
+// each is fed with the float below it.
+TEST(FluidKernels, PixelWidthsRoundExactHalvesUp) {
+    std::vector<float> dye;
+    for (int32_t byte = 1; byte <= 255; ++byte) {
+        uint32_t lo = 0, hi = BitCast<uint32_t>(1e6f);
+        ASSERT_EQ(ToneMap(BitCast<float>(hi), 1.0f), 255);
+        while (hi - lo > 1) {
+            uint32_t mid = lo + (hi - lo) / 2;
+            (ToneMap(BitCast<float>(mid), 1.0f) >= byte ? hi : lo) = mid;
+        }
+        dye.push_back(BitCast<float>(hi));
+        dye.push_back(BitCast<float>(lo));
+    }
+    const std::vector<float> dark(dye.size(), 0.0f);
+    auto pixels = [&](Simd simd) {
+        std::vector<uint32_t> out(dye.size());
+        PackPixels(PixelJob{{}, {dye.data(), dye.data(), dark.data()}, 0.0f, 1.0f, out.data(),
+                            static_cast<int32_t>(out.size())},
+                   simd);
+        return out;
+    };
+    for (Simd simd : VectorWidths()) EXPECT_EQ(pixels(simd), pixels(Simd::kScalar)) << SimdName(simd);
 }
 
 }  // namespace

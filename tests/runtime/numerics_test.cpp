@@ -1,11 +1,11 @@
 // Checked clamp and the bounded trigonometry.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "runtime/bit_cast.h"
 #include "runtime/runtime.h"
 
 namespace rava {
@@ -49,8 +49,8 @@ TEST(Trig, GivesTheSameBitsInEveryBuild) {
                 {100.0f, 0xbf01a134, 0x3f5cc0ec},       {-6.30000019f, 0xbc89bd56, 0x3f7ff6bd},
                 {-5.14499998f, 0x3f686a72, 0x3ed6a6f3}, {-0.0700001717f, 0xbd8f3e49, 0x3f7f5f7f}};
     for (const auto& r : rows) {
-        EXPECT_EQ(std::bit_cast<uint32_t>(Sin(r.x)), r.sinBits) << r.x;
-        EXPECT_EQ(std::bit_cast<uint32_t>(Cos(r.x)), r.cosBits) << r.x;
+        EXPECT_EQ(BitCast<uint32_t>(Sin(r.x)), r.sinBits) << r.x;
+        EXPECT_EQ(BitCast<uint32_t>(Cos(r.x)), r.cosBits) << r.x;
     }
 }
 
