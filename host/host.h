@@ -29,14 +29,19 @@ namespace rava {
 
 struct CanvasOpenOptions {
     // Presents through a layered window with per-pixel alpha instead of SwapBuffers.
-    // X11 and web: not offered; the window opens opaque.
+    // X11: the window gets a 32-bit ARGB visual where the screen offers one;
+    // a compositing desktop shows its alpha, elsewhere it looks opaque. On a
+    // screen without such a visual it opens opaque. Web: not offered; the
+    // canvas is opaque.
     bool translucent = false;
 };
 
 // Opens a 1000 x 700 client-area window (or re-activates the current one).
 // An invalid UTF-8 title gives an empty title. At most 16 windows per process.
 // X11: also raises when the display cannot be opened, has no GLX 1.3 or no
-// double-buffered RGBA framebuffer config, or fontconfig finds no font.
+// double-buffered RGBA framebuffer config, or fontconfig finds no font; a
+// lost display connection raises (naming the display) in the call that
+// notices it, and every later call then finds no open window.
 // Web: the window is the page's first <canvas> (its drawing buffer the client
 // area at the device pixel ratio) with a WebGL 1 context, and the title is the
 // page's; raises when the page has no canvas or the browser offers no WebGL.
@@ -69,7 +74,8 @@ void DrawRoundedRectRgba(float x, float y, float width, float height, float radi
 
 // Font slots 0..9: 12, 12 bold, 13, 13 bold, 15, 15 bold, 20, 20 bold, 28, 28 bold px.
 // y is the top of the text line. Non-ASCII characters draw as "?".
-// X11: the faces are DejaVu Sans (else fontconfig's best match), anti-aliased.
+// X11: the faces are Open Sans (else DejaVu Sans, else fontconfig's best
+// match), anti-aliased.
 // Web: "Segoe UI", else Open Sans, Arial or the browser's sans-serif, drawn
 // once per window by the browser's 2D canvas into glyph textures, anti-aliased.
 void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red, int32_t green, int32_t blue);
@@ -85,9 +91,10 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
 // ---- Input queries ------------------------------------------------------
 // Names are matched after ASCII lower-casing. Every query answers false (or
 // -1) unless a canvas window of this process is the foreground window (X11:
-// has the input focus; web: the document has the focus and is visible). X11
-// and web know only the input our windows received: held keys and buttons,
-// and the pointer as of its last event on one of them.
+// has the input focus, or the focus is PointerRoot and the pointer is on it;
+// web: the document has the focus and is visible). X11 and web know only the
+// input our windows received: held keys and buttons, and the pointer as of
+// its last event on one of them.
 // Web: the pointer is the first active Pointer Events pointer (mouse, pen or
 // touch; a finger or pen contact holds "left"), in client pixels however the
 // canvas is scaled on the page, -1 until one has been over the canvas. Keys
@@ -114,8 +121,10 @@ bool AnyCanvasWindowInForeground();
 // Confines and hides the cursor on the current window and accumulates raw
 // mouse motion; engages only while that window is focused, in the foreground
 // and not minimized (and again when it regains those). Returns whether the
-// lock is engaged now. X11 and web: never engages (false; Release does
-// nothing, PointerLockEngaged is false, TakeRawMotion gives 0, 0).
+// lock is engaged now. X11: an active pointer grab confined to the window
+// with a blank cursor; raw motion comes from XInput2 (none without it). Web:
+// never engages (false; Release does nothing, PointerLockEngaged is false,
+// TakeRawMotion gives 0, 0).
 bool RequestPointerLock();
 void ReleasePointerLock();
 bool PointerLockEngaged();
@@ -138,7 +147,12 @@ void SetImeCaretRect(int32_t x, int32_t y, int32_t height);
 
 // Offers the text on the clipboard with delayed rendering, owned by the
 // current window; false for invalid UTF-8 or when the clipboard is busy.
-// X11 and web: always false, and the counters stay all zero.
+// X11: the current window owns the CLIPBOARD selection and answers TARGETS,
+// UTF8_STRING and STRING (Latin-1, "?" beyond) when asked; "rendered" is
+// the first answer, "released by clipboard" another client taking the
+// selection before any answer. Texts too large for one X request are refused
+// to requestors (no incremental transfer). Web: always false, and the
+// counters stay all zero.
 bool SetPendingClipboardText(std::string_view utf8);
 struct CanvasClipboardCounters {
     bool pending = false;

@@ -47,7 +47,9 @@ int ConfigAttribute(Display* display, GLXFBConfig config, int name) {
 // depth-30 screen offers only 10), then the fewest depth and stencil bits:
 // nothing is drawn with them, and clearing a packed depth/stencil buffer is
 // a large share of a frame on a software rasteriser.
-GLXFBConfig ChooseConfig(Display* display, int screen, bool srgb) {
+//
+// A translucent window instead needs a 32-bit visual with an alpha channel.
+GLXFBConfig ChooseConfig(Display* display, int screen, bool srgb, bool alpha) {
     int attributes[32];
     int n = 0;
     auto add = [&](int name, int value) {
@@ -62,6 +64,7 @@ GLXFBConfig ChooseConfig(Display* display, int screen, bool srgb) {
     add(GLX_RED_SIZE, 8);
     add(GLX_GREEN_SIZE, 8);
     add(GLX_BLUE_SIZE, 8);
+    if (alpha) add(GLX_ALPHA_SIZE, 8);
     if (srgb) add(kGlxFramebufferSrgbCapable, True);
     attributes[n] = None;
     int count = 0;
@@ -70,13 +73,14 @@ GLXFBConfig ChooseConfig(Display* display, int screen, bool srgb) {
     GLXFBConfig chosen = nullptr;
     int chosenColour = 0;
     int chosenBits = 0;
-    const int depth = DefaultDepth(display, screen);
+    const int depth = alpha ? 32 : DefaultDepth(display, screen);
     for (int i = 0; i < count; ++i) {
         if (srgb && !ConfigAttribute(display, configs[i], kGlxFramebufferSrgbCapable)) continue;
         const int red = ConfigAttribute(display, configs[i], GLX_RED_SIZE);
         const int green = ConfigAttribute(display, configs[i], GLX_GREEN_SIZE);
         const int blue = ConfigAttribute(display, configs[i], GLX_BLUE_SIZE);
         if (red < 8 || green < 8 || blue < 8) continue;
+        if (alpha && ConfigAttribute(display, configs[i], GLX_ALPHA_SIZE) < 8) continue;
         XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[i]);
         if (visual == nullptr) continue;
         const bool usable = visual->depth == depth;
@@ -142,20 +146,29 @@ void EnsureCanvasDisplay() {
     registry.wmDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     registry.netWmName = XInternAtom(display, "_NET_WM_NAME", False);
     registry.utf8String = XInternAtom(display, "UTF8_STRING", False);
+    registry.clipboardAtom = XInternAtom(display, "CLIPBOARD", False);
+    registry.targetsAtom = XInternAtom(display, "TARGETS", False);
 }
 
-GLXFBConfig ChooseCanvasConfig(bool& srgb) {
+GLXFBConfig ChooseCanvasConfig(bool translucent, bool& srgb, bool& argb) {
     CanvasWindowRegistry& registry = CanvasRegistry();
     Display* display = registry.display;
     GLXFBConfig config = nullptr;
     srgb = false;
+    argb = false;
     if (!CanvasFaultInjected(kFaultNoConfig)) {
         const bool offered = !CanvasFaultInjected(kFaultNoSrgbConfig) &&
                              (HasGlxExtension(display, registry.screen, "GLX_ARB_framebuffer_sRGB") ||
                               HasGlxExtension(display, registry.screen, "GLX_EXT_framebuffer_sRGB"));
-        if (offered) config = ChooseConfig(display, registry.screen, true);
-        srgb = config != nullptr;
-        if (config == nullptr) config = ChooseConfig(display, registry.screen, false);
+        // A screen without an ARGB visual gives a translucent window an opaque one.
+        for (const bool alpha : {true, false}) {
+            if (alpha && !translucent) continue;
+            if (offered) config = ChooseConfig(display, registry.screen, true, alpha);
+            srgb = config != nullptr;
+            if (config == nullptr) config = ChooseConfig(display, registry.screen, false, alpha);
+            argb = alpha && config != nullptr;
+            if (config != nullptr) break;
+        }
     }
     if (config == nullptr) {
         CheckCanvasCondition(false, "window/canvas X display " + std::string(XDisplayString(display)) +

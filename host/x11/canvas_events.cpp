@@ -140,6 +140,7 @@ void UpdateFocus(CanvasWindow& w) {
     }
     w.focused = focused;
     StampCanvasWindow(w, kEventNone);
+    UpdatePointerLock(w);
 }
 
 void OnFocus(CanvasWindow& w, const XFocusChangeEvent& e, bool in) {
@@ -172,6 +173,7 @@ void OnClose(CanvasWindow& w) {
     w.focused = false;
     w.focusExplicit = false;
     w.focusByPointer = false;
+    UpdatePointerLock(w);
     StampCanvasWindow(w, kEventNone);
     if (w.xid != 0) {
         XUnmapWindow(CanvasRegistry().display, w.xid);
@@ -198,6 +200,7 @@ void OnDestroyed(CanvasWindow& w) {
     w.focused = false;
     w.focusExplicit = false;
     w.focusByPointer = false;
+    UpdatePointerLock(w);
     StampCanvasWindow(w, kEventNone);
 }
 
@@ -231,13 +234,21 @@ void HandleCanvasEvent(const XEvent& event) {
         case MapNotify:
             w->visible = w->open;
             StampCanvasWindow(*w, kEventNone);
+            UpdatePointerLock(*w);
             break;
         case UnmapNotify:
             w->visible = false;
             StampCanvasWindow(*w, kEventNone);
+            UpdatePointerLock(*w);
             break;
         case DestroyNotify:
             OnDestroyed(*w);
+            break;
+        case SelectionRequest:
+            OnSelectionRequest(event.xselectionrequest);
+            break;
+        case SelectionClear:
+            OnSelectionClear(*w, event.xselectionclear);
             break;
         case FocusIn:
         case FocusOut:

@@ -1,12 +1,14 @@
-// Font slots: fontconfig picks the files once per process (DejaVu Sans, else
-// its best match), FreeType rasterises printable ASCII of each slot into one
-// texture per slot (white, coverage in alpha) when a window opens. Pen
-// advances are whole pixels.
+// Font slots: fontconfig picks the files once per process (Open Sans, whose
+// widths are close to the Windows face the overlay was laid out for, else
+// DejaVu Sans, else its best match), FreeType rasterises printable ASCII of
+// each slot into one texture per slot (white, coverage in alpha) when a
+// window opens. Pen advances are whole pixels.
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "host/x11/canvas_gl.h"
@@ -16,14 +18,17 @@ namespace rava {
 
 namespace {
 
-constexpr const char* kFontFamily = "DejaVu Sans";
+// In order of preference; the last one also asks for fontconfig's nearest.
+constexpr const char* kFontFamilies[] = {"Open Sans", "DejaVu Sans"};
 constexpr int kAtlasWidth = 512;
 constexpr int kPad = 1;
 
-bool MatchFont(FcConfig* config, int weight, std::string& file, int& index) {
+// The file of the family at this weight; with exact, only when fontconfig's
+// match really is that family (it always answers with something).
+bool MatchFont(FcConfig* config, const char* family, int weight, bool exact, std::string& file, int& index) {
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) return false;
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kFontFamily));
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
     FcPatternAddInteger(pattern, FC_WEIGHT, weight);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcConfigSubstitute(config, pattern, FcMatchPattern);
@@ -33,8 +38,13 @@ bool MatchFont(FcConfig* config, int weight, std::string& file, int& index) {
     FcPatternDestroy(pattern);
     if (match == nullptr) return false;
     FcChar8* path = nullptr;
+    FcChar8* matched = nullptr;
     int faceIndex = 0;
-    const bool found = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr;
+    bool found = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr;
+    if (found && exact) {
+        found = FcPatternGetString(match, FC_FAMILY, 0, &matched) == FcResultMatch && matched != nullptr &&
+                FcStrCmpIgnoreCase(matched, reinterpret_cast<const FcChar8*>(family)) == 0;
+    }
     if (found) {
         file = reinterpret_cast<const char*>(path);
         if (FcPatternGetInteger(match, FC_INDEX, 0, &faceIndex) != FcResultMatch) faceIndex = 0;
@@ -42,6 +52,25 @@ bool MatchFont(FcConfig* config, int weight, std::string& file, int& index) {
     }
     FcPatternDestroy(match);
     return found;
+}
+
+// The regular and bold files of the first family installed, else
+// fontconfig's nearest to the first family.
+bool MatchFaces(FcConfig* config, CanvasFontFiles& files) {
+    for (const bool exact : {true, false}) {
+        for (const char* family : kFontFamilies) {
+            if (!MatchFont(config, family, FC_WEIGHT_REGULAR, exact, files.regular, files.regularIndex)) {
+                if (!exact) break;
+                continue;
+            }
+            if (!MatchFont(config, family, FC_WEIGHT_BOLD, exact, files.bold, files.boldIndex)) {
+                files.bold = files.regular;
+                files.boldIndex = files.regularIndex;
+            }
+            return true;
+        }
+    }
+    return false;
 }
 
 // A face FreeType can open, or nullptr.
@@ -132,11 +161,7 @@ void EnsureCanvasFontFiles() {
     if (files.found) return;
     // A fresh configuration each attempt, so fonts installed meanwhile count.
     FcConfig* config = FcInitLoadConfigAndFonts();
-    bool found = config != nullptr && MatchFont(config, FC_WEIGHT_REGULAR, files.regular, files.regularIndex);
-    if (found && !MatchFont(config, FC_WEIGHT_BOLD, files.bold, files.boldIndex)) {
-        files.bold = files.regular;
-        files.boldIndex = files.regularIndex;
-    }
+    bool found = config != nullptr && MatchFaces(config, files);
     if (config != nullptr) FcConfigDestroy(config);
     if (found) {
         FT_Library library = nullptr;
@@ -146,8 +171,9 @@ void EnsureCanvasFontFiles() {
         if (face != nullptr) FT_Done_Face(face);
         if (library != nullptr) FT_Done_FreeType(library);
     }
-    CheckCanvasCondition(found, std::string("window/canvas font \"") + kFontFamily +
-                                    "\" not found, and fontconfig offers no other font");
+    CheckCanvasCondition(found,
+                         "window/canvas fonts \"Open Sans\" and \"DejaVu Sans\" not found, and fontconfig "
+                         "offers no other font");
     files.found = true;
 }
 

@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "host/gl/fixed_pipeline.h"
-
 #include "host/x11/canvas_window.h"
 
 namespace rava {

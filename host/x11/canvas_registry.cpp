@@ -76,7 +76,7 @@ void PumpWindowMessages() {
          ++i) {
         XEvent event;
         XNextEvent(display, &event);
-        if (IsRepeatRelease(display, event)) continue;
+        if (IsRepeatRelease(display, event) || HandleCanvasGenericEvent(event)) continue;
         HandleCanvasEvent(event);
     }
     if (registry.displayLost) FailLostDisplay();
@@ -98,6 +98,9 @@ void FailLostDisplay() {
     }
     std::fill(std::begin(registry.heldKeycodes), std::end(registry.heldKeycodes), 0);
     registry.buttonsHeld = 0;
+    registry.lock = {};
+    registry.clipboard.pending = false;
+    registry.clipboard.owner = 0;
     CheckCanvasCondition(false, "window/canvas lost the connection to X display " + registry.displayName);
 }
 

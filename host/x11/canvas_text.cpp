@@ -1,6 +1,7 @@
 // Text from the window's glyph textures: one textured quad per glyph into the
 // window's batch, the pen starting on the slot's baseline below the line top
 // and moving by whole pixels; anything but printable ASCII draws as "?".
+#include <algorithm>
 #include <cmath>
 
 #include "host/core/font_slots.h"
@@ -45,6 +46,30 @@ void DrawTextWithSlot(CanvasWindow& window, std::string_view text, float x, floa
 }
 
 }  // namespace
+
+int32_t MeasureCanvasText(const CanvasWindow& window, std::string_view text, int32_t sizeCode) {
+    const FontPair pair = FontPairForSizeCode(sizeCode);
+    const int32_t slot = window.fonts[pair.boldSlot].texture != 0 ? pair.boldSlot : pair.regularSlot;
+    const GlyphAtlas& atlas = window.fonts[slot];
+    int32_t pen = 0;
+    int32_t right = 0;
+    auto glyph = [&](unsigned char c) {
+        const GlyphBox& g = atlas.glyphs[c - kFirstGlyph];
+        if (g.width > 0) right = std::max(right, pen + g.left + g.width);
+        pen += g.advance;
+    };
+    for (const TextPiece& piece : SplitCanvasText(text)) {
+        if (piece.placeholder) {
+            glyph('?');
+            continue;
+        }
+        for (size_t i = 0; i < piece.length; ++i) {
+            const auto c = static_cast<unsigned char>(text[piece.offset + i]);
+            glyph(c >= kFirstGlyph && c < kFirstGlyph + kGlyphCount ? c : '?');
+        }
+    }
+    return right;
+}
 
 void DrawText(std::string_view text, float x, float y, int32_t fontSlot, int32_t red, int32_t green, int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("DrawText");

@@ -51,6 +51,7 @@ struct CanvasWindow {
     GLXContext context = nullptr;
     Colormap colormap = 0;
     bool srgbOutput = false;
+    bool translucent = false;  // a 32-bit ARGB visual: the compositor blends it
     // Every primitive of a frame goes into its batch, drawn before the swap
     // (and before a texture a pending primitive samples changes).
     BatchRenderer renderer;
@@ -86,6 +87,33 @@ struct CanvasWindow {
     int32_t pixelTextureHeight = 0;
 };
 
+// The text offered on the CLIPBOARD selection. It is made only when a
+// requestor asks; the first answer is the "render". While we own the
+// selection later requests get the same text; pending means not asked yet.
+struct CanvasClipboardState {
+    bool pending = false;
+    ::Window owner = 0;  // while we own the selection
+    std::string text;    // UTF-8
+    int32_t status = 0;  // 2 rendered, 3 released (selection taken), 4 released (window destroyed)
+    int64_t changeCounter = 0;
+    int64_t renderCount = 0;
+    int64_t releaseCountClipboard = 0;  // on SelectionClear
+    int64_t releaseCountWindow = 0;     // on window destruction
+    uint64_t pendingSize = 0;           // bytes of the text as UTF-16 with its terminator, as on Windows
+};
+
+// Pointer lock: the lock window (0 none), whether the program asked for it,
+// whether the pointer is grabbed and confined now, and XInput2 raw motion
+// summed while engaged (packed as host/core/input_rules.h describes).
+struct CanvasPointerLock {
+    int32_t windowId = 0;
+    bool requested = false;
+    bool engaged = false;
+    uint64_t rawMotion = 0;
+    int xiOpcode = -1;  // -1 unknown, 0 no XInput2
+    unsigned long blankCursor = 0;
+};
+
 // The font files fontconfig chose for the regular and the bold faces.
 struct CanvasFontFiles {
     bool found = false;
@@ -102,6 +130,8 @@ struct CanvasWindowRegistry {
     Atom wmDeleteWindow = 0;
     Atom netWmName = 0;
     Atom utf8String = 0;
+    Atom clipboardAtom = 0;
+    Atom targetsAtom = 0;
     std::string displayName;
     // The server closed the connection (or died): every later call fails.
     bool displayLost = false;
@@ -110,6 +140,8 @@ struct CanvasWindowRegistry {
     bool windowManager = false;
     int64_t focusTaken = 0;  // times we set the input focus ourselves
     CanvasFontFiles fontFiles;
+    CanvasClipboardState clipboard;
+    CanvasPointerLock lock;
 
     std::unordered_map<int32_t, std::unique_ptr<CanvasWindow>> windows;
     int32_t nextId = 1;
@@ -144,17 +176,35 @@ CanvasWindow& RequireOpenWindow(std::string_view operation);
 
 // Opens the display and checks GLX once per process; raises naming what is missing.
 void EnsureCanvasDisplay();
-// The framebuffer config of a new window (sets srgb when it is sRGB-capable);
-// raises when the display offers no usable one.
-GLXFBConfig ChooseCanvasConfig(bool& srgb);
+// The framebuffer config of a new window (sets srgb when it is sRGB-capable,
+// argb when a translucent window got a 32-bit visual with alpha); raises
+// when the display offers no usable one.
+GLXFBConfig ChooseCanvasConfig(bool translucent, bool& srgb, bool& argb);
 
 // Finds the font files once per process; raises when there is no font at all.
 void EnsureCanvasFontFiles();
+
+// Where the ink of styled text ends, in pixels right of its x, with the
+// window's faces (the test of the overlay's layout measures with it).
+int32_t MeasureCanvasText(const CanvasWindow& window, std::string_view text, int32_t sizeCode);
 
 // Records one X event into the registry and its window.
 void HandleCanvasEvent(const XEvent& event);
 
 void DestroyCanvasWindow(CanvasWindow& window);
+
+// The CLIPBOARD selection: a requestor's request answered, the selection
+// taken by another client, and the release when the owner window goes.
+void OnSelectionRequest(const XSelectionRequestEvent& request);
+void OnSelectionClear(CanvasWindow& window, const XSelectionClearEvent& clear);
+void ReleaseClipboardAtDestroy(CanvasWindow& window);
+
+// Engages or drops the pointer lock of this window as its focus, mapping
+// and open state now allow; DropPointerLock also forgets the request.
+void UpdatePointerLock(CanvasWindow& window);
+void DropPointerLock(CanvasWindow& window);
+// An extension event (XInput2 raw motion); true when it was ours.
+bool HandleCanvasGenericEvent(XEvent& event);
 
 // Whether any held key has this virtual-key code.
 bool CanvasKeyHeld(uint32_t virtualKey);

@@ -22,6 +22,8 @@ void DestroyCanvasWindow(CanvasWindow& window) {
         window.xid = 0;
         window.colormap = 0;
     }
+    ReleaseClipboardAtDestroy(window);
+    DropPointerLock(window);
     if (window.context != nullptr) {
         if (window.xid != 0 && glXMakeCurrent(display, window.xid, window.context)) {
             window.renderer.Destroy();

@@ -115,7 +115,7 @@ void AwaitMap(Display* display, ::Window xid) {
     HandleCanvasEvent(event);
 }
 
-void OpenWindow(std::string_view title) {
+void OpenWindow(std::string_view title, bool translucent) {
     CanvasWindowRegistry& registry = CanvasRegistry();
     if (registry.currentId != 0) {
         CanvasWindow* current = FindCanvasWindowById(registry.currentId);
@@ -130,13 +130,15 @@ void OpenWindow(std::string_view title) {
     EnsureCanvasFontFiles();
     Display* display = registry.display;
     bool srgbConfig = false;
-    GLXFBConfig config = ChooseCanvasConfig(srgbConfig);
+    bool argb = false;
+    GLXFBConfig config = ChooseCanvasConfig(translucent, srgbConfig, argb);
 
     XVisualInfo* visual = glXGetVisualFromFBConfig(display, config);
     CheckCanvasCondition(visual != nullptr, "window/canvas GLX framebuffer config has no X visual");
     const ::Window root = RootWindow(display, registry.screen);
     XSetWindowAttributes attributes{};
-    attributes.background_pixel = 0x0A0B0D;
+    // A translucent window starts see-through (0 is transparent black).
+    attributes.background_pixel = argb ? 0 : 0x0A0B0D;
     attributes.border_pixel = 0;
     attributes.event_mask = kEventMask;
     // A window manager may place it elsewhere.
@@ -186,6 +188,7 @@ void OpenWindow(std::string_view title) {
     window->context = context;
     window->colormap = attributes.colormap;
     window->srgbOutput = srgbConfig && DecideSrgbOutput();
+    window->translucent = argb;
     window->rootX = x;
     window->rootY = y;
     if (!window->renderer.Create(GlDialect::kDesktopGl21)) {
@@ -231,8 +234,10 @@ void OpenWindow(std::string_view title) {
 
 }  // namespace
 
-void OpenCanvasWindow(std::string_view title) { OpenWindow(title); }
+void OpenCanvasWindow(std::string_view title) { OpenWindow(title, false); }
 
-void OpenCanvasWindow(std::string_view title, const CanvasOpenOptions&) { OpenWindow(title); }
+void OpenCanvasWindow(std::string_view title, const CanvasOpenOptions& options) {
+    OpenWindow(title, options.translucent);
+}
 
 }  // namespace rava

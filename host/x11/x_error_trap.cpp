@@ -93,10 +93,9 @@ void RestoreCanvasErrorHandlers() {
 
 int64_t UntrappedCanvasErrors() { return State().untrapped; }
 
-XErrorTrap::XErrorTrap(Display* display) : display_(display) {
+XErrorTrap::XErrorTrap(Display* display, bool syncFirst) : display_(display) {
     ErrorState& s = State();
-    // Errors of earlier requests belong to whoever made them.
-    XSync(display_, False);
+    if (syncFirst) XSync(display_, False);
     if (s.trapDepth++ == 0) s.trapped = false;
 }
 

@@ -25,7 +25,9 @@ int64_t UntrappedCanvasErrors();
 // ("BadMatch (invalid parameter attributes) in X_CreateWindow"), or "".
 class XErrorTrap {
 public:
-    explicit XErrorTrap(Display* display);
+    // syncFirst: wait for the answers to earlier requests first, so their
+    // errors are not blamed on these (a round trip; the present skips it).
+    explicit XErrorTrap(Display* display, bool syncFirst = true);
     ~XErrorTrap();
     XErrorTrap(const XErrorTrap&) = delete;
     XErrorTrap& operator=(const XErrorTrap&) = delete;

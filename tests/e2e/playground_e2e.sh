@@ -3,7 +3,7 @@
 # programs with the same expectations: rava_fluid.exe under Wine and the
 # native rava_fluid on the X11 host. Start-up frame, keys and pointer,
 # closing, and a window that cannot be made (plus, natively, a display
-# without GLX, a system without fonts and one without DejaVu Sans, and the
+# without GLX, a system without fonts and one without the preferred faces, and the
 # program under a real window manager).
 # Usage: playground_e2e.sh SCENARIO PROGRAM CLOSE_HELPER WORK_DIR TOOLS_DIR
 # Screenshots are kept in WORK_DIR as <scenario>_<step>.png.
@@ -237,13 +237,13 @@ no_font() {
     printf '<?xml version="1.0"?>\n<fontconfig><cachedir>%s</cachedir></fontconfig>\n' "$work/fc-cache" \
         >"$work/no-fonts.conf"
     FONTCONFIG_FILE="$work/no-fonts.conf" expect_refusal \
-        'window.canvas: window/canvas font "DejaVu Sans" not found, and fontconfig offers no other font'
+        'window.canvas: window/canvas fonts "Open Sans" and "DejaVu Sans" not found, and fontconfig offers no other font'
     xdotool search --name "$title_pattern" >/dev/null 2>&1 && fail "a window appeared"
     return 0
 }
 
 other_font() {
-    # Without DejaVu Sans fontconfig's nearest font draws the text.
+    # Without Open Sans and DejaVu Sans fontconfig's nearest font draws the text.
     mkdir -p "$work/only-serif"
     ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf "$work/only-serif/"
     printf '<?xml version="1.0"?>\n<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>\n' \

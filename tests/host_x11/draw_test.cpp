@@ -9,6 +9,8 @@
 #include "host/core/rounded_rect.h"
 #include "host/x11/canvas_faults.h"
 #include "host/x11/canvas_gl.h"
+#include "playground/interaction.h"
+#include "playground/overlay.h"
 #include "x11_test_support.h"
 
 namespace rava {
@@ -104,12 +106,16 @@ TEST(X11Draw, RoundedRectanglesCutTheirCorners) {
 // one-fan outline: each erases the other without leaving or spilling a pixel
 // (pill shapes, a tiny radius and fractional places included).
 TEST(X11Draw, RoundedRectanglesCoverExactlyTheirFanOutline) {
-    const float shapes[][5] = {{200.3f, 100.6f, 100, 44, 10}, {40, 300, 61.5f, 20, 10}, {400.7f, 300.2f, 30, 90.4f, 15},
-                               {600, 100, 120, 80, 1.2f},      {700.5f, 400.5f, 33.3f, 33.3f, 40}};
+    const float shapes[][5] = {{200.3f, 100.6f, 100, 44, 10},
+                               {40, 300, 61.5f, 20, 10},
+                               {400.7f, 300.2f, 30, 90.4f, 15},
+                               {600, 100, 120, 80, 1.2f},
+                               {700.5f, 400.5f, 33.3f, 33.3f, 40}};
     CanvasWindow& window = Current();
     const BatchColor white = CanvasColor(window, 255, 255, 255), black = CanvasColor(window, 0, 0, 0);
     for (const auto& s : shapes) {
-        const std::vector<FanPoint> fan = RoundedRectFan(s[0], s[1], s[2], s[3], EffectiveCornerRadius(s[2], s[3], s[4]));
+        const std::vector<FanPoint> fan =
+            RoundedRectFan(s[0], s[1], s[2], s[3], EffectiveCornerRadius(s[2], s[3], s[4]));
         for (const bool piecesFirst : {false, true}) {
             BeginFrame(0, 0, 0);
             if (piecesFirst) {
@@ -239,6 +245,62 @@ TEST(X11Draw, LegacyFramebufferGivesTheSameFillsAndClearsOneToWhite) {
     BeginFrame(17, 27, 34);
     DrawTextStyled("Hello", 20, 300, 250, 255, 255, 255);
     EXPECT_GT(CountDifferent(20, 290, 150, 340, kBackground), 40);
+}
+
+// Records where the overlay puts its texts and button shapes.
+class LayoutCanvas : public Canvas {
+public:
+    struct Text {
+        std::string text;
+        float x, y;
+        int32_t sizeCode;
+    };
+    std::vector<Text> texts;
+    struct Box {
+        float left, top, right, bottom;
+    };
+    std::vector<Box> buttons;  // the rounded shapes
+    void OpenWindow(std::string_view) override {}
+    void PumpMessages() override {}
+    bool WindowOpen() override { return true; }
+    void DestroyAllWindows() override {}
+    void BeginFrame(int32_t, int32_t, int32_t) override {}
+    void EndFrame() override {}
+    void DrawRect(float, float, float, float, int32_t, int32_t, int32_t) override {}
+    void DrawRoundedRect(float x, float y, float width, float height, float, int32_t, int32_t, int32_t) override {
+        buttons.push_back({x, y, x + width, y + height});
+    }
+    void DrawTextStyled(std::string_view text, float x, float y, int32_t sizeCode, int32_t, int32_t, int32_t) override {
+        texts.push_back({std::string(text), x, y, sizeCode});
+    }
+    void DrawPixels(std::span<const uint32_t>, int32_t, int32_t, float, float, float, float) override {}
+    int32_t MouseX() override { return -1; }
+    int32_t MouseY() override { return -1; }
+    bool PointerDown(std::string_view) override { return false; }
+    bool KeyDown(std::string_view) override { return false; }
+    bool KeyPressed(std::string_view) override { return false; }
+};
+
+// With the faces this host loaded, every label of the opening frame ends
+// inside its button, or inside the window, with at least 4 pixels to spare.
+TEST(X11Draw, OpeningLabelsEndInsideTheirButtonsAndTheWindow) {
+    OpenFresh(kFaultNone);
+    LayoutCanvas canvas;
+    ColorFluid fluid;
+    PixelBuffer pixels;
+    DrawFrame(canvas, fluid, pixels, LoopState{});
+    ASSERT_EQ(canvas.buttons.size(), 4u);
+    int checked = 0;
+    for (const LayoutCanvas::Text& t : canvas.texts) {
+        const float end = t.x + static_cast<float>(MeasureCanvasText(Current(), t.text, t.sizeCode));
+        float limit = static_cast<float>(kInitialClientWidth);
+        for (const LayoutCanvas::Box& b : canvas.buttons) {
+            if (t.x > b.left && t.x < b.right && t.y > b.top && t.y < b.bottom) limit = b.right;
+        }
+        EXPECT_LE(end, limit - 4.0f) << '"' << t.text << "\" ends at " << end << ", limit " << limit;
+        ++checked;
+    }
+    EXPECT_GE(checked, 17);
 }
 
 TEST(X11Draw, NoUsableFramebufferConfigRaisesAndTakesNoId) {

@@ -211,8 +211,11 @@ TEST_F(X11InputTest, HeldKeysCountOnePress) {
 TEST_F(X11InputTest, PointerRootFocusFollowsThePointer) {
     // A window manager gives the focus to a window again at once.
     if (test::UnderWindowManager()) GTEST_SKIP() << "no PointerRoot focus under a window manager";
+    // The pointer rests on the window (SetUp clicked it): the keys stay ours.
     XSetInputFocus(observer.display(), PointerRoot, RevertToPointerRoot, CurrentTime);
     XSync(observer.display(), False);
+    Xdotool("key a");
+    EXPECT_TRUE(PumpUntil([] { return KeyPressed("a"); }));
     Xdotool("mousemove " + std::to_string(originX + 1100) + " " + std::to_string(originY + 300));
     EXPECT_TRUE(PumpUntil([] { return !Current().focused; }));
     Xdotool("mousemove " + std::to_string(originX + 400) + " " + std::to_string(originY + 300));
@@ -239,6 +242,10 @@ TEST_F(X11InputTest, LayoutsOfTheServerAnswerByKeyAndPlace) {
         XSync(CanvasRegistry().display, False);
         PumpWindowMessages();
     };
+    // The later suites type on the US layout, whatever happens here.
+    struct Restore {
+        ~Restore() { std::system("setxkbmap us"); }
+    } restore;
     layout("fr");
     press(one, 0);
     EXPECT_TRUE(KeyPressed("1"));

@@ -202,7 +202,10 @@ TEST(X11Window, ABurstOfSizeChangesRepaintsBothBuffersOnce) {
         BeginFrame(200, 0, 0);
         EndFrame();
     }
+    // (Reading also makes the driver take the drawable's size now, so the
+    // repaint's first clear is at the old size, its second at the new one.)
     ASSERT_EQ(observer.FrontPixel(w.xid, 990, 600), (Rgb{200, 0, 0}));
+    ASSERT_EQ(BackPixel(990, 600), (Rgb{200, 0, 0}));
     const int64_t repaints = w.backgroundRepaints;
     // The burst is queued at once (a window manager would pace real
     // resizes), then the real size change follows.
@@ -222,6 +225,7 @@ TEST(X11Window, ABurstOfSizeChangesRepaintsBothBuffersOnce) {
     const Rgb background{10, 11, 13};
     glReadBuffer(GL_BACK);
     EXPECT_EQ(BackPixel(990, 600), background);
+    EXPECT_EQ(BackPixel(1090, 640), background);
     EXPECT_EQ(observer.FrontPixel(w.xid, 990, 600), background);
     EXPECT_EQ(observer.FrontPixel(w.xid, 1090, 640), background);
     DestroyAllCanvasWindows();
@@ -452,16 +456,7 @@ TEST(X11Window, ThousandsOfEventsAndFarPointerPositionsAreHarmless) {
 
 TEST(X11Window, ServicesWithoutAnX11ImplementationAnswerCannot) {
     OpenCanvasWindow("services");
-    EXPECT_FALSE(RequestPointerLock());
-    EXPECT_FALSE(PointerLockEngaged());
-    ReleasePointerLock();
-    const CanvasRawMotion motion = TakeRawMotion();
-    EXPECT_EQ(motion.x, 0);
-    EXPECT_EQ(motion.y, 0);
     SetImeCaretRect(10, 10, 20);
-    EXPECT_FALSE(SetPendingClipboardText("text"));
-    EXPECT_FALSE(ReadClipboardCounters().pending);
-    EXPECT_EQ(ReadClipboardCounters().changeCounter, 0);
     EXPECT_EQ(ReadSessionEvent().eventCount, 0);
     EXPECT_FALSE(EnableAccessibilitySlot("playground"));
     DestroyAllCanvasWindows();
