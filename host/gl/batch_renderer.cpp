@@ -60,6 +60,18 @@ void main() {
 }
 )";
 
+// Untextured primitives skip the texel fetch: the white texel would leave the
+// colour as it is, and a software rasteriser pays for every fetch.
+constexpr const char* kColorFragmentShader = R"(
+#ifdef GL_ES
+precision mediump float;
+#endif
+varying vec4 v_color;
+void main() {
+    gl_FragColor = v_color;
+}
+)";
+
 GLuint CompileShader(GLenum kind, GlDialect dialect, const char* body) {
     const GLuint shader = glCreateShader(kind);
     if (shader == 0) return 0;
@@ -75,9 +87,9 @@ GLuint CompileShader(GLenum kind, GlDialect dialect, const char* body) {
     return shader;
 }
 
-GLuint LinkProgram(GlDialect dialect) {
+GLuint LinkProgram(GlDialect dialect, const char* fragmentBody) {
     const GLuint vertex = CompileShader(GL_VERTEX_SHADER, dialect, kVertexShader);
-    const GLuint fragment = vertex != 0 ? CompileShader(GL_FRAGMENT_SHADER, dialect, kFragmentShader) : 0;
+    const GLuint fragment = vertex != 0 ? CompileShader(GL_FRAGMENT_SHADER, dialect, fragmentBody) : 0;
     GLuint program = fragment != 0 ? glCreateProgram() : 0;
     if (program != 0) {
         glAttachShader(program, vertex);
@@ -215,10 +227,12 @@ void BatchList::Clear() {
 
 bool BatchRenderer::Create(GlDialect dialect) {
     Destroy();
-    program_ = LinkProgram(dialect);
+    program_ = LinkProgram(dialect, kFragmentShader);
     if (program_ == 0) return false;
+    colorProgram_ = LinkProgram(dialect, kColorFragmentShader);
     transformLocation_ = glGetUniformLocation(program_, "u_transform");
     samplerLocation_ = glGetUniformLocation(program_, "u_texture");
+    colorTransformLocation_ = colorProgram_ != 0 ? glGetUniformLocation(colorProgram_, "u_transform") : -1;
     GLuint buffers[2] = {};
     glGenBuffers(2, buffers);
     vertexBuffer_ = buffers[0];
@@ -226,7 +240,8 @@ bool BatchRenderer::Create(GlDialect dialect) {
     GLuint white = 0;
     glGenTextures(1, &white);
     whiteTexture_ = white;
-    if (vertexBuffer_ == 0 || indexBuffer_ == 0 || whiteTexture_ == 0 || transformLocation_ < 0) {
+    if (vertexBuffer_ == 0 || indexBuffer_ == 0 || whiteTexture_ == 0 || transformLocation_ < 0 ||
+        colorTransformLocation_ < 0) {
         Destroy();
         return false;
     }
@@ -243,6 +258,7 @@ bool BatchRenderer::Create(GlDialect dialect) {
 
 void BatchRenderer::Destroy() {
     if (program_ != 0) glDeleteProgram(program_);
+    if (colorProgram_ != 0) glDeleteProgram(colorProgram_);
     const GLuint buffers[2] = {vertexBuffer_, indexBuffer_};
     for (const GLuint b : buffers) {
         if (b != 0) glDeleteBuffers(1, &b);
@@ -256,11 +272,13 @@ void BatchRenderer::Destroy() {
 
 void BatchRenderer::Forget() {
     program_ = 0;
+    colorProgram_ = 0;
     vertexBuffer_ = 0;
     indexBuffer_ = 0;
     whiteTexture_ = 0;
     transformLocation_ = -1;
     samplerLocation_ = -1;
+    colorTransformLocation_ = -1;
     list_.Clear();
 }
 
@@ -300,6 +318,15 @@ void BatchRenderer::AddTexturedQuad(uint32_t texture, bool blend, float x0, floa
     Push(texture, blend, corners);
 }
 
+void BatchRenderer::Clear(const BatchColor& color) {
+    Flush();
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    if (scissor) glDisable(GL_SCISSOR_TEST);
+    glClearColor(color.r, color.g, color.b, color.a);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
 bool BatchRenderer::Uses(uint32_t texture) const {
     for (const BatchRun& run : list_.Runs()) {
         if (run.texture == texture) return true;
@@ -315,9 +342,13 @@ void BatchRenderer::Flush() {
     SavedGlState saved;
     saved.Save();
 
+    const float transform[4] = {2.0f / clientWidth_, -2.0f / clientHeight_, -1.0f, 1.0f};
+    glUseProgram(colorProgram_);
+    glUniform4fv(colorTransformLocation_, 1, transform);
     glUseProgram(program_);
-    glUniform4f(transformLocation_, 2.0f / clientWidth_, -2.0f / clientHeight_, -1.0f, 1.0f);
+    glUniform4fv(transformLocation_, 1, transform);
     glUniform1i(samplerLocation_, 0);
+    uint32_t usedProgram = program_;
     glViewport(0, 0, framebufferWidth_, framebufferHeight_);
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_DEPTH_TEST);
@@ -346,6 +377,11 @@ void BatchRenderer::Flush() {
     uint32_t boundTexture = 0;
     int blendState = -1;
     for (const BatchRun& run : list_.Runs()) {
+        const uint32_t program = run.texture == whiteTexture_ ? colorProgram_ : program_;
+        if (program != usedProgram) {
+            glUseProgram(program);
+            usedProgram = program;
+        }
         if (run.texture != boundTexture) {
             glBindTexture(GL_TEXTURE_2D, run.texture);
             boundTexture = run.texture;

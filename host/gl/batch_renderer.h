@@ -93,6 +93,10 @@ public:
     void AddTexturedQuad(uint32_t texture, bool blend, float x0, float y0, float x1, float y1, float u0, float v0,
                          float u1, float v1, const BatchColor& color);
 
+    // Draws what is pending, then fills the whole framebuffer with this colour
+    // (scissor off for the clear; the clear colour is left set).
+    void Clear(const BatchColor& color);
+
     // True while a pending primitive samples this texture, so that a caller
     // about to change the texels can Flush first.
     bool Uses(uint32_t texture) const;
@@ -106,12 +110,14 @@ private:
     void Push(uint32_t texture, bool blend, const BatchVertex (&corners)[4]);
 
     BatchList list_;
-    uint32_t program_ = 0;
+    uint32_t program_ = 0;       // colour times texel
+    uint32_t colorProgram_ = 0;  // colour alone, for runs on the white texture
     uint32_t vertexBuffer_ = 0;
     uint32_t indexBuffer_ = 0;
     uint32_t whiteTexture_ = 0;
     int32_t transformLocation_ = -1;
     int32_t samplerLocation_ = -1;
+    int32_t colorTransformLocation_ = -1;
     int32_t framebufferWidth_ = 1;
     int32_t framebufferHeight_ = 1;
     float clientWidth_ = 1.0f;

@@ -1,6 +1,9 @@
-// Immediate drawing primitives: rectangles, rounded rectangles and stretched
-// BGRA8 pixel blocks through one persistent texture per window. Each starts
-// with RequireOpenWindow under its own name; colours are sRGB.
+// Drawing primitives into the window's batch: rectangles, rounded rectangles
+// (the shared fan geometry) and stretched BGRA8 pixel blocks through one
+// persistent texture per window. Each starts with RequireOpenWindow under its
+// own name; colours are sRGB.
+#include <span>
+
 #include "host/core/rounded_rect.h"
 #include "host/host.h"
 #include "host/x11/canvas_gl.h"
@@ -9,19 +12,22 @@ namespace rava {
 
 namespace {
 
-void DrawPlainRect(CanvasWindow& window, float x, float y, float width, float height, int32_t red, int32_t green,
-                   int32_t blue) {
-    UseBlending(window, false);
-    UseTexture(window, 0);
-    SetCanvasColor(red, green, blue);
-    // A negative width collapses to zero; a negative height draws upwards from y.
-    const float w = width < 0.0f ? 0.0f : width;
-    glBegin(GL_QUADS);
-    glVertex2f(x, y);
-    glVertex2f(x + w, y);
-    glVertex2f(x + w, y + height);
-    glVertex2f(x, y + height);
-    glEnd();
+// The rounded rectangle's fan outline (centre, four 9-point arcs, the first
+// point again) drawn as five fans without the centre: one per corner from
+// its first arc point, and the octagon of the arcs' end points. The same
+// outline, so the same pixels; but no sliver reaches from the centre to a
+// corner, and a software rasteriser pays for every block a triangle's
+// bounds cross.
+void AddRoundedRectPieces(BatchRenderer& renderer, std::span<const FanPoint> fan, const BatchColor& color) {
+    constexpr size_t kArcPoints = 9;
+    FanPoint octagon[8];
+    for (size_t arc = 0; arc < 4; ++arc) {
+        const std::span<const FanPoint> corner = fan.subspan(1 + arc * kArcPoints, kArcPoints);
+        renderer.AddFan(corner, color);
+        octagon[2 * arc] = corner.front();
+        octagon[2 * arc + 1] = corner.back();
+    }
+    renderer.AddFan(octagon, color);
 }
 
 void SetNearestClamp() {
@@ -31,8 +37,8 @@ void SetNearestClamp() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
-// Binds the window's pixel texture holding these pixels: storage is made
-// again only when the block's size changes, otherwise the texels are replaced.
+// Fills the window's pixel texture with these pixels: storage is made again
+// only when the block's size changes, otherwise the texels are replaced.
 bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, int32_t height) {
     if (window.pixelTexture == 0) {
         GLuint texture = 0;
@@ -42,7 +48,9 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
         window.pixelTextureWidth = 0;
         window.pixelTextureHeight = 0;
     }
-    UseTexture(window, window.pixelTexture);
+    // A quad still waiting in the batch shows the texels it was drawn with.
+    if (window.renderer.Uses(window.pixelTexture)) window.renderer.Flush();
+    glBindTexture(GL_TEXTURE_2D, window.pixelTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     // 0xAARRGGBB words are B, G, R, A in memory on every byte order this way.
@@ -55,6 +63,7 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
     } else {
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
     }
+    glBindTexture(GL_TEXTURE_2D, 0);
     return true;
 }
 
@@ -62,24 +71,21 @@ bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, i
 
 void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("DrawRectRgba");
-    DrawPlainRect(window, x, y, width, height, red, green, blue);
+    // A negative width collapses to zero; a negative height draws upwards from y.
+    window.renderer.AddRect(x, y, width, height, CanvasColor(window, red, green, blue));
 }
 
 void DrawRoundedRectRgba(float x, float y, float width, float height, float radius, int32_t red, int32_t green,
                          int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("DrawRoundedRectRgba");
     if (!(width > 0.0f)) return;
+    const BatchColor color = CanvasColor(window, red, green, blue);
     if (RoundedRectIsPlain(width, height, radius)) {
-        DrawPlainRect(window, x, y, width, height, red, green, blue);
+        window.renderer.AddRect(x, y, width, height, color);
         return;
     }
     const float r = EffectiveCornerRadius(width, height, radius);
-    UseBlending(window, false);
-    UseTexture(window, 0);
-    SetCanvasColor(red, green, blue);
-    glBegin(GL_TRIANGLE_FAN);
-    for (const FanPoint& p : RoundedRectFan(x, y, width, height, r)) glVertex2f(p.x, p.y);
-    glEnd();
+    AddRoundedRectPieces(window.renderer, RoundedRectFan(x, y, width, height, r), color);
 }
 
 void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t height, float destX, float destY,
@@ -93,11 +99,12 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width > maxSize || height > maxSize) return;
     if (!UploadPixels(window, pixels.data(), width, height)) return;
-    bool opaque = true;
-    for (const uint32_t p : pixels) opaque = opaque && (p >> 24) == 0xFF;
-    UseBlending(window, !opaque);
-    SetCanvasColor(255, 255, 255);
-    DrawTexturedQuad(destX, destY, destWidth, destHeight);
+    // Blending only when some texel is translucent: an opaque quad without it
+    // gives the same pixels for less work.
+    uint32_t allAlpha = 0xFF;
+    for (const uint32_t p : pixels) allAlpha &= p >> 24;
+    window.renderer.AddTexturedQuad(window.pixelTexture, allAlpha != 0xFF, destX, destY, destX + destWidth,
+                                    destY + destHeight, 0.0f, 0.0f, 1.0f, 1.0f, BatchColor{});
 }
 
 }  // namespace rava

@@ -1,8 +1,8 @@
 // Font slots: fontconfig picks the files once per process (Open Sans, whose
 // widths are close to the Windows face the overlay was laid out for, else
 // DejaVu Sans, else its best match), FreeType rasterises printable ASCII of
-// each slot into one alpha texture per slot when a window opens. Pen
-// advances are whole pixels.
+// each slot into one texture per slot (white, coverage in alpha) when a
+// window opens. Pen advances are whole pixels.
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -120,13 +120,17 @@ uint32_t BuildAtlas(FT_Face face, int pixelSize, GlyphBox (&boxes)[kGlyphCount])
     }
     int height = 1;
     while (height < penY + rowHeight + kPad) height *= 2;
-    std::vector<uint8_t> texels(static_cast<size_t>(kAtlasWidth) * height, 0);
+    // Luminance-alpha texels: white, with the coverage in alpha, so that the
+    // batch's shader (colour times texel) draws the glyph in the text colour.
+    std::vector<uint8_t> texels(static_cast<size_t>(kAtlasWidth) * height * 2, 0);
+    for (size_t i = 0; i < texels.size(); i += 2) texels[i] = 255;
     for (int i = 0; i < kGlyphCount; ++i) {
         RenderedGlyph& g = glyphs[i];
         const auto [x, y] = places[i];
         for (int row = 0; row < g.box.height; ++row) {
-            std::copy_n(g.alpha.begin() + static_cast<ptrdiff_t>(row) * g.box.width, g.box.width,
-                        texels.begin() + static_cast<ptrdiff_t>(y + row) * kAtlasWidth + x);
+            const uint8_t* coverage = g.alpha.data() + static_cast<ptrdiff_t>(row) * g.box.width;
+            uint8_t* out = texels.data() + (static_cast<ptrdiff_t>(y + row) * kAtlasWidth + x) * 2;
+            for (int column = 0; column < g.box.width; ++column) out[2 * column + 1] = coverage[column];
         }
         g.box.u0 = static_cast<float>(x) / kAtlasWidth;
         g.box.v0 = static_cast<float>(y) / static_cast<float>(height);
@@ -140,7 +144,8 @@ uint32_t BuildAtlas(FT_Face face, int pixelSize, GlyphBox (&boxes)[kGlyphCount])
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kAtlasWidth, height, 0, GL_ALPHA, GL_UNSIGNED_BYTE, texels.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8_ALPHA8, kAtlasWidth, height, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE,
+                 texels.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -166,8 +171,9 @@ void EnsureCanvasFontFiles() {
         if (face != nullptr) FT_Done_Face(face);
         if (library != nullptr) FT_Done_FreeType(library);
     }
-    CheckCanvasCondition(found, "window/canvas fonts \"Open Sans\" and \"DejaVu Sans\" not found, and fontconfig "
-                                "offers no other font");
+    CheckCanvasCondition(found,
+                         "window/canvas fonts \"Open Sans\" and \"DejaVu Sans\" not found, and fontconfig "
+                         "offers no other font");
     files.found = true;
 }
 

@@ -1,6 +1,7 @@
-// Frames: BeginFrame sets up a y-down pixel projection and clears, EndFrame
-// swaps the window's buffers (not while the window is unmapped: nobody sees
-// it). Also the shared colour step and the background repaint of a resize.
+// Frames: BeginFrame starts the window's batch on a y-down pixel space and
+// clears, EndFrame draws the batch and swaps the window's buffers (not while
+// the window is unmapped: nobody sees it). Also the shared colour step and
+// the background repaint of a resize.
 #include "host/core/srgb.h"
 #include "host/host.h"
 #include "host/x11/canvas_gl.h"
@@ -9,31 +10,20 @@
 
 namespace rava {
 
-void UseBlending(CanvasWindow& window, bool on) {
-    if (window.blending == on) return;
-    if (on) {
-        glEnable(GL_BLEND);
-    } else {
-        glDisable(GL_BLEND);
-    }
-    window.blending = on;
+namespace {
+
+// The clear colour's channels: as primitives on an sRGB framebuffer; without
+// one, 0 and 1 are normalised values and larger ones 8-bit codes.
+BatchColor ClearColor(const CanvasWindow& window, int32_t red, int32_t green, int32_t blue) {
+    if (window.srgbOutput) return CanvasColor(window, red, green, blue);
+    return BatchColor{LegacyClearChannel(red), LegacyClearChannel(green), LegacyClearChannel(blue), 1.0f};
 }
 
-void UseTexture(CanvasWindow& window, uint32_t texture) {
-    if (window.texture == texture) return;
-    if (texture == 0) {
-        glDisable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, 0);
-    } else {
-        if (window.texture == 0) glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture);
-    }
-    window.texture = texture;
-}
+}  // namespace
 
-void SetCanvasColor(int32_t red, int32_t green, int32_t blue) {
-    const CanvasWindow* window = ResolveCurrentWindow();
-    SetSrgbColor(window != nullptr && window->srgbOutput, red, green, blue);
+BatchColor CanvasColor(const CanvasWindow& window, int32_t red, int32_t green, int32_t blue) {
+    if (window.srgbOutput) return BatchColor{SrgbToLinear(red), SrgbToLinear(green), SrgbToLinear(blue), 1.0f};
+    return BatchColor{ClampChannel(red) / 255.0f, ClampChannel(green) / 255.0f, ClampChannel(blue) / 255.0f, 1.0f};
 }
 
 namespace {
@@ -57,19 +47,18 @@ void SetBlendFunction(const CanvasWindow& window) {
 
 void BeginFrame(int32_t red, int32_t green, int32_t blue) {
     CanvasWindow& window = RequireOpenWindow("BeginFrame");
-    SetupPixelProjection(window.width, window.height);
     ResetClippingState();
-    glEnable(GL_BLEND);
-    window.blending = true;
+    // The renderer only switches blending on and off; the function is ours.
     SetBlendFunction(window);
-    glClearStencil(0);
-    SetSrgbClearColor(window.srgbOutput, red, green, blue);
-    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    window.renderer.BeginFrame(window.width, window.height, static_cast<float>(window.width),
+                               static_cast<float>(window.height));
+    window.renderer.Clear(ClearColor(window, red, green, blue));
     window.frameOpen = true;
 }
 
 void EndFrame() {
     CanvasWindow& window = RequireOpenWindow("EndFrame");
+    window.renderer.Flush();
     ResetClippingState();
     // A size change during the frame is presented by this frame and the next.
     window.frameOpen = false;
@@ -89,18 +78,12 @@ void EndFrame() {
 void RepaintCanvasBackground(CanvasWindow& window) {
     Display* display = CanvasRegistry().display;
     if (window.xid == 0 || window.context == nullptr || !glXMakeCurrent(display, window.xid, window.context)) return;
-    SetupPixelProjection(window.width, window.height);
-    if (window.translucent) {
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    } else if (window.srgbOutput) {
-        glClearColor(SrgbToLinear(10), SrgbToLinear(11), SrgbToLinear(13), 1.0f);
-    } else {
-        glClearColor(10.0f / 255.0f, 11.0f / 255.0f, 13.0f / 255.0f, 1.0f);
-    }
     // NOTE: Mesa re-reads the drawable's size after a swap, so both buffers
     // are cleared and swapped: the next frame then draws at the new size.
+    const BatchColor background =
+        window.translucent ? BatchColor{0.0f, 0.0f, 0.0f, 0.0f} : CanvasColor(window, 10, 11, 13);
     for (int i = 0; i < 2; ++i) {
-        glClear(GL_COLOR_BUFFER_BIT);
+        window.renderer.Clear(background);
         glXSwapBuffers(display, window.xid);
     }
     ++window.backgroundRepaints;

@@ -1,6 +1,6 @@
-// Text from the window's glyph textures: one textured quad per glyph, the
-// pen starting on the slot's baseline below the line top and moving by whole
-// pixels; anything but printable ASCII draws as "?".
+// Text from the window's glyph textures: one textured quad per glyph into the
+// window's batch, the pen starting on the slot's baseline below the line top
+// and moving by whole pixels; anything but printable ASCII draws as "?".
 #include <algorithm>
 #include <cmath>
 
@@ -21,25 +21,14 @@ void DrawTextWithSlot(CanvasWindow& window, std::string_view text, float x, floa
     if (atlas.texture == 0 || text.empty() || !std::isfinite(x) || !std::isfinite(y)) return;
     float pen = std::floor(x);
     const float baseline = std::floor(y) + static_cast<float>(offset);
-    UseTexture(window, atlas.texture);
-    UseBlending(window, true);
-    SetCanvasColor(red, green, blue);
-    glBegin(GL_QUADS);
+    const BatchColor color = CanvasColor(window, red, green, blue);
     auto glyph = [&](unsigned char c) {
         const GlyphBox& g = atlas.glyphs[c - kFirstGlyph];
         if (g.width > 0) {
             const float left = pen + static_cast<float>(g.left);
             const float top = baseline - static_cast<float>(g.top);
-            const float right = left + static_cast<float>(g.width);
-            const float bottom = top + static_cast<float>(g.height);
-            glTexCoord2f(g.u0, g.v0);
-            glVertex2f(left, top);
-            glTexCoord2f(g.u1, g.v0);
-            glVertex2f(right, top);
-            glTexCoord2f(g.u1, g.v1);
-            glVertex2f(right, bottom);
-            glTexCoord2f(g.u0, g.v1);
-            glVertex2f(left, bottom);
+            window.renderer.AddTexturedQuad(atlas.texture, true, left, top, left + static_cast<float>(g.width),
+                                            top + static_cast<float>(g.height), g.u0, g.v0, g.u1, g.v1, color);
         }
         pen += static_cast<float>(g.advance);
     };
@@ -54,7 +43,6 @@ void DrawTextWithSlot(CanvasWindow& window, std::string_view text, float x, floa
             glyph(c >= kFirstGlyph && c < kFirstGlyph + kGlyphCount ? c : '?');
         }
     }
-    glEnd();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The window record and the process-wide registry of the X11 canvas host.
 // The registry owns the display connection, the font files and every
-// CanvasWindow (X window, GLX context, glyph textures, pixel texture) until
+// CanvasWindow (X window, GLX context, renderer, glyph and pixel textures) until
 // DestroyCanvasWindow. Single thread.
 #pragma once
 
@@ -15,6 +15,7 @@
 
 #include "host/core/event_stamp.h"
 #include "host/core/font_slots.h"
+#include "host/gl/batch_renderer.h"
 
 namespace rava {
 
@@ -36,7 +37,9 @@ struct GlyphBox {
     int32_t advance = 0;  // whole pixels, as the pen moves
 };
 
-// The glyphs of one font slot rasterised into one alpha texture (0 = none).
+// The glyphs of one font slot rasterised into one texture (0 = none): white
+// texels with the coverage in alpha, so the batch's colour times texel shader
+// gives the text colour with the glyph's edges.
 struct GlyphAtlas {
     uint32_t texture = 0;
     GlyphBox glyphs[kGlyphCount];
@@ -49,10 +52,9 @@ struct CanvasWindow {
     Colormap colormap = 0;
     bool srgbOutput = false;
     bool translucent = false;  // a 32-bit ARGB visual: the compositor blends it
-    // GL state as last set in the window's context, so that runs of text or
-    // of rectangles change nothing between draws.
-    bool blending = false;
-    uint32_t texture = 0;  // bound and enabled texture, 0 = texturing off
+    // Every primitive of a frame goes into its batch, drawn before the swap
+    // (and before a texture a pending primitive samples changes).
+    BatchRenderer renderer;
 
     int32_t width = kInitialClientWidth;
     int32_t height = kInitialClientHeight;

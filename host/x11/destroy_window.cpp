@@ -26,12 +26,15 @@ void DestroyCanvasWindow(CanvasWindow& window) {
     DropPointerLock(window);
     if (window.context != nullptr) {
         if (window.xid != 0 && glXMakeCurrent(display, window.xid, window.context)) {
+            window.renderer.Destroy();
             DeleteCanvasFonts(window);
             if (window.pixelTexture != 0) {
                 const GLuint texture = window.pixelTexture;
                 glDeleteTextures(1, &texture);
             }
         }
+        // Objects left behind go with the context.
+        window.renderer.Forget();
         window.pixelTexture = 0;
         if (glXGetCurrentContext() == window.context) glXMakeCurrent(display, None, nullptr);
         glXDestroyContext(display, window.context);

@@ -191,6 +191,13 @@ void OpenWindow(std::string_view title, bool translucent) {
     window->translucent = argb;
     window->rootX = x;
     window->rootY = y;
+    if (!window->renderer.Create(GlDialect::kDesktopGl21)) {
+        glXMakeCurrent(display, None, nullptr);
+        glXDestroyContext(display, context);
+        XDestroyWindow(display, xid);
+        XFreeColormap(display, attributes.colormap);
+        CheckCanvasCondition(false, "window/canvas OpenGL context cannot compile the drawing shaders");
+    }
     CreateCanvasFonts(*window);
     window->open = true;
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/core/rounded_rect.h"
 #include "host/x11/canvas_faults.h"
 #include "host/x11/canvas_gl.h"
 #include "playground/interaction.h"
@@ -34,6 +35,7 @@ void OpenFresh(uint32_t faults) {
 std::string AreaPixels(const std::function<void()>& draw) {
     BeginFrame(17, 27, 34);
     draw();
+    test::FlushDrawing();
     std::string buffer(400 * 60 * 4, '\0');
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -100,6 +102,34 @@ TEST(X11Draw, RoundedRectanglesCutTheirCorners) {
     EXPECT_EQ(CountDifferent(590, 90, 700, 150, kBackground), 0);
 }
 
+// A rounded rectangle is drawn in pieces; it covers exactly the pixels of its
+// one-fan outline: each erases the other without leaving or spilling a pixel
+// (pill shapes, a tiny radius and fractional places included).
+TEST(X11Draw, RoundedRectanglesCoverExactlyTheirFanOutline) {
+    const float shapes[][5] = {{200.3f, 100.6f, 100, 44, 10},
+                               {40, 300, 61.5f, 20, 10},
+                               {400.7f, 300.2f, 30, 90.4f, 15},
+                               {600, 100, 120, 80, 1.2f},
+                               {700.5f, 400.5f, 33.3f, 33.3f, 40}};
+    CanvasWindow& window = Current();
+    const BatchColor white = CanvasColor(window, 255, 255, 255), black = CanvasColor(window, 0, 0, 0);
+    for (const auto& s : shapes) {
+        const std::vector<FanPoint> fan =
+            RoundedRectFan(s[0], s[1], s[2], s[3], EffectiveCornerRadius(s[2], s[3], s[4]));
+        for (const bool piecesFirst : {false, true}) {
+            BeginFrame(0, 0, 0);
+            if (piecesFirst) {
+                DrawRoundedRectRgba(s[0], s[1], s[2], s[3], s[4], 255, 255, 255);
+                window.renderer.AddFan(fan, black);
+            } else {
+                window.renderer.AddFan(fan, white);
+                DrawRoundedRectRgba(s[0], s[1], s[2], s[3], s[4], 0, 0, 0);
+            }
+            EXPECT_EQ(CountDifferent(0, 0, window.width, window.height, Rgb{0, 0, 0}), 0) << s[0] << " " << piecesFirst;
+        }
+    }
+}
+
 TEST(X11Draw, EverySlotDrawsTextBelowTheLineTopWithGrowingSizes) {
     int previousRows = 0;
     // Slots 0 (12 px), 4 (15 px), 6 (20 px) and 8 (28 px) grow; 13 px may
@@ -147,6 +177,7 @@ std::vector<uint32_t> Block(int seed) {
 // Every view pixel equals its block cell (stretched by seven, nearest).
 int ViewMismatches(const std::vector<uint32_t>& block) {
     std::vector<unsigned char> view(672 * 448 * 4);
+    test::FlushDrawing();
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(34, Current().height - 609, 672, 448, GL_RGBA, GL_UNSIGNED_BYTE, view.data());

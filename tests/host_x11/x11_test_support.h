@@ -22,11 +22,19 @@ namespace rava::test {
 
 inline CanvasWindow& Current() { return *FindCanvasWindowById(CanvasRegistry().currentId); }
 
+// Draws what the current window's batch holds, so that the back buffer
+// shows every primitive drawn so far in the frame.
+inline void FlushDrawing() { Current().renderer.Flush(); }
+
 // The back-buffer pixel at client (x, y) of the current window.
-inline Rgb BackPixel(int x, int y) { return ReadBackPixel(Current().height, x, y); }
+inline Rgb BackPixel(int x, int y) {
+    FlushDrawing();
+    return ReadBackPixel(Current().height, x, y);
+}
 
 // Back-buffer pixels in [x0, x1) x [y0, y1) that differ from the background.
 inline int CountDifferent(int x0, int y0, int x1, int y1, Rgb background) {
+    FlushDrawing();
     return CountPixelsUnlike(Current().height, x0, y0, x1, y1, background);
 }
 
