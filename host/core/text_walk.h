@@ -21,4 +21,21 @@ size_t NonPrintableSkip(std::string_view text, size_t pos);
 
 std::vector<TextPiece> SplitCanvasText(std::string_view text);
 
+// Calls glyph(code) once per glyph the canvas draws for the text, in order:
+// each byte of a printable run, and '?' for each placeholder. Codes are
+// always 32..126, so glyph tables of those 95 characters need no check.
+template <class GlyphFn>
+void ForEachCanvasGlyph(std::string_view text, GlyphFn&& glyph) {
+    for (const TextPiece& piece : SplitCanvasText(text)) {
+        if (piece.placeholder) {
+            glyph(static_cast<unsigned char>('?'));
+            continue;
+        }
+        for (size_t i = 0; i < piece.length; ++i) {
+            const auto c = static_cast<unsigned char>(text[piece.offset + i]);
+            glyph(c >= 32 && c <= 126 ? c : static_cast<unsigned char>('?'));
+        }
+    }
+}
+
 }  // namespace rava

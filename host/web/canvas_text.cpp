@@ -32,17 +32,7 @@ void DrawTextWithSlot(CanvasWindow& window, std::string_view text, float x, floa
         }
         pen += static_cast<float>(g.advance);
     };
-    for (const TextPiece& piece : SplitCanvasText(text)) {
-        if (piece.placeholder) {
-            glyph('?');
-            continue;
-        }
-        for (size_t i = 0; i < piece.length; ++i) {
-            const auto c = static_cast<unsigned char>(text[piece.offset + i]);
-            // The walker's runs hold 32..126 only; anything else is a placeholder.
-            glyph(c >= kFirstGlyph && c < kFirstGlyph + kGlyphCount ? c : '?');
-        }
-    }
+    ForEachCanvasGlyph(text, glyph);
 }
 
 }  // namespace

@@ -50,6 +50,12 @@ TEST(TextWalk, MalformedBytesEachBecomeOnePlaceholder) {
     EXPECT_EQ(Glyphs(std::string_view("a\0b", 3)), "a|?|b|");
 }
 
+TEST(TextWalk, GlyphCodesArePrintableBytesAndOneQuestionMarkPerPlaceholder) {
+    std::string codes;
+    ForEachCanvasGlyph("a\xC3\xA9\x7F b\xE2\x82", [&](unsigned char c) { codes += static_cast<char>(c); });
+    EXPECT_EQ(codes, "a?? b??");
+}
+
 TEST(TextWalk, PiecesCoverEveryByteOnce) {
     const std::string text = "x\xC3\xA9\xF0\x9F\x98\x80\xFF\xE2\x82 yz";
     size_t next = 0;
