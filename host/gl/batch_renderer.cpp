@@ -3,13 +3,7 @@
 // index buffer refilled per flush, runs split where texture or blending change.
 #include "host/gl/batch_renderer.h"
 
-#ifdef __EMSCRIPTEN__
-#include <GLES2/gl2.h>
-#else
-#define GL_GLEXT_PROTOTYPES 1
-#include <GL/gl.h>
-#include <GL/glext.h>
-#endif
+#include "host/gl/gl_api.h"
 
 #include <cstddef>
 #include <string>

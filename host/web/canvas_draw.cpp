@@ -32,35 +32,6 @@ bool CopyAsRgba(std::span<const uint32_t> pixels, std::vector<uint32_t>& out) {
     return allAlpha != 0xFF;
 }
 
-bool UploadPixels(CanvasWindow& window, int32_t width, int32_t height) {
-    if (window.pixelTexture == 0) {
-        GLuint texture = 0;
-        glGenTextures(1, &texture);
-        if (texture == 0) return false;
-        window.pixelTexture = texture;
-        window.pixelTextureWidth = 0;
-        window.pixelTextureHeight = 0;
-    }
-    // A quad still waiting in the batch shows the texels it was drawn with.
-    if (window.renderer.Uses(window.pixelTexture)) window.renderer.Flush();
-    glBindTexture(GL_TEXTURE_2D, window.pixelTexture);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    const void* texels = window.pixelScratch.data();
-    if (window.pixelTextureWidth != width || window.pixelTextureHeight != height) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        window.pixelTextureWidth = width;
-        window.pixelTextureHeight = height;
-    } else {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-    }
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return true;
-}
-
 }  // namespace
 
 void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
@@ -91,8 +62,11 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     }
     if (width > window->maxTextureSize || height > window->maxTextureSize) return;
     const bool translucent = CopyAsRgba(pixels, window->pixelScratch);
-    if (!UploadPixels(*window, width, height)) return;
-    window->renderer.AddTexturedQuad(window->pixelTexture, translucent, destX, destY, destX + destWidth,
+    if (!UploadPixelTexture(window->pixels, window->renderer, GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE,
+                            window->pixelScratch.data(), width, height)) {
+        return;
+    }
+    window->renderer.AddTexturedQuad(window->pixels.name, translucent, destX, destY, destX + destWidth,
                                      destY + destHeight, 0.0f, 0.0f, 1.0f, 1.0f, CanvasColor(255, 255, 255));
 }
 

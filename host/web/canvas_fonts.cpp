@@ -63,14 +63,4 @@ void CreateCanvasFonts(CanvasWindow& window) {
     }
 }
 
-void DeleteCanvasFonts(CanvasWindow& window) {
-    for (GlyphAtlas& atlas : window.fonts) {
-        if (atlas.texture != 0) {
-            const GLuint texture = atlas.texture;
-            glDeleteTextures(1, &texture);
-        }
-        atlas = {};
-    }
-}
-
 }  // namespace rava

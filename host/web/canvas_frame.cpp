@@ -21,7 +21,7 @@ void FollowPixelRatio(CanvasWindow& window) {
     window.framebufferWidth = bufferSize[0];
     window.framebufferHeight = bufferSize[1];
     window.pixelRatio = ratio;
-    DeleteCanvasFonts(window);
+    DeleteGlyphAtlases(window.fonts);
     CreateCanvasFonts(window);
 }
 

@@ -40,9 +40,7 @@ void MarkContextLost(CanvasWindow& window) {
     window.contextLost = true;
     window.renderer.Forget();
     for (GlyphAtlas& atlas : window.fonts) atlas = {};
-    window.pixelTexture = 0;
-    window.pixelTextureWidth = 0;
-    window.pixelTextureHeight = 0;
+    window.pixels = {};
 }
 
 bool ContextUsable(CanvasWindow& window) {

@@ -14,6 +14,8 @@
 #include "host/core/event_stamp.h"
 #include "host/core/font_slots.h"
 #include "host/gl/batch_renderer.h"
+#include "host/gl/glyph_atlas.h"
+#include "host/gl/pixel_texture.h"
 #include "host/web/page_input.h"
 
 namespace rava {
@@ -21,26 +23,6 @@ namespace rava {
 inline constexpr int32_t kMaxCanvasWindows = 16;
 inline constexpr int32_t kClientWidth = 1000;
 inline constexpr int32_t kClientHeight = 700;
-// Printable ASCII: the only characters text draws (others become "?").
-inline constexpr int kFirstGlyph = 32;
-inline constexpr int kGlyphCount = 95;
-
-// One glyph of a slot's atlas in client pixels relative to the pen on the
-// baseline, and where it sits in the atlas texture.
-struct GlyphBox {
-    float u0 = 0.0f, v0 = 0.0f, u1 = 0.0f, v1 = 0.0f;
-    float left = 0.0f;  // bitmap left edge from the pen
-    float top = 0.0f;   // bitmap top edge above the baseline
-    float width = 0.0f;
-    float height = 0.0f;
-    int32_t advance = 0;  // whole client pixels, as the pen moves
-};
-
-struct GlyphAtlas {
-    uint32_t texture = 0;  // 0 = this slot draws nothing
-    GlyphBox glyphs[kGlyphCount];
-};
-
 struct CanvasWindow {
     int32_t id = 0;
     int context = 0;  // the WebGL context handle, 0 once released
@@ -56,11 +38,9 @@ struct CanvasWindow {
     bool open = false;
     EventStamps stamps;
     GlyphAtlas fonts[kFontSlotCount];
-    // The persistent texture of DrawPixelsBgra8, re-allocated only on a size
-    // change, and the RGBA copy its texels are uploaded from (WebGL 1 has no BGRA).
-    uint32_t pixelTexture = 0;
-    int32_t pixelTextureWidth = 0;
-    int32_t pixelTextureHeight = 0;
+    // DrawPixelsBgra8's texture and the RGBA copy its texels are uploaded
+    // from (WebGL 1 has no BGRA).
+    PixelTexture pixels;
     std::vector<uint32_t> pixelScratch;
 };
 
@@ -89,7 +69,6 @@ CanvasWindow& RequireOpenWindow(std::string_view operation);
 // Glyph atlases of the ten slots at the window's pixel ratio; needs the
 // window's context current. A slot the page cannot rasterise draws nothing.
 void CreateCanvasFonts(CanvasWindow& window);
-void DeleteCanvasFonts(CanvasWindow& window);
 
 // Makes the renderer, fonts and pixel texture of a window whose context is
 // current, as at opening and again after a restored context. False when the

@@ -2,7 +2,6 @@
 // state, GL objects (renderer, glyph atlases, pixel texture), the WebGL
 // context. The record then leaves the registry. After a lost context the
 // objects went with it, so only their names are dropped.
-#include <GLES2/gl2.h>
 #include <emscripten/html5.h>
 
 #include "host/web/canvas_window.h"
@@ -15,11 +14,8 @@ void DestroyCanvasWindow(CanvasWindow& window) {
     if (window.context != 0) {
         if (ContextUsable(window) &&
             emscripten_webgl_make_context_current(window.context) == EMSCRIPTEN_RESULT_SUCCESS) {
-            DeleteCanvasFonts(window);
-            if (window.pixelTexture != 0) {
-                const GLuint texture = window.pixelTexture;
-                glDeleteTextures(1, &texture);
-            }
+            DeleteGlyphAtlases(window.fonts);
+            DeletePixelTexture(window.pixels);
             window.renderer.Destroy();
         } else {
             window.renderer.Forget();
@@ -28,7 +24,7 @@ void DestroyCanvasWindow(CanvasWindow& window) {
         emscripten_webgl_destroy_context(window.context);
         window.context = 0;
     }
-    window.pixelTexture = 0;
+    window.pixels = {};
     auto& windows = CanvasRegistry().windows;
     auto it = windows.find(window.id);
     if (it != windows.end() && it->second.get() == &window) windows.erase(it);

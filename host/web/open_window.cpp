@@ -96,9 +96,7 @@ bool CreateWindowResources(CanvasWindow& window) {
     // The one blend function the renderer's translucent runs use.
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glBlendEquation(GL_FUNC_ADD);
-    window.pixelTexture = 0;
-    window.pixelTextureWidth = 0;
-    window.pixelTextureHeight = 0;
+    window.pixels = {};
     CreateCanvasFonts(window);
     return true;
 }

@@ -30,43 +30,6 @@ void AddRoundedRectPieces(BatchRenderer& renderer, std::span<const FanPoint> fan
     renderer.AddFan(octagon, color);
 }
 
-void SetNearestClamp() {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-}
-
-// Fills the window's pixel texture with these pixels: storage is made again
-// only when the block's size changes, otherwise the texels are replaced.
-bool UploadPixels(CanvasWindow& window, const uint32_t* pixels, int32_t width, int32_t height) {
-    if (window.pixelTexture == 0) {
-        GLuint texture = 0;
-        glGenTextures(1, &texture);
-        if (texture == 0) return false;
-        window.pixelTexture = texture;
-        window.pixelTextureWidth = 0;
-        window.pixelTextureHeight = 0;
-    }
-    // A quad still waiting in the batch shows the texels it was drawn with.
-    if (window.renderer.Uses(window.pixelTexture)) window.renderer.Flush();
-    glBindTexture(GL_TEXTURE_2D, window.pixelTexture);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    // 0xAARRGGBB words are B, G, R, A in memory on every byte order this way.
-    if (window.pixelTextureWidth != width || window.pixelTextureHeight != height) {
-        const GLint internalFormat = window.srgbOutput ? static_cast<GLint>(kGlSrgb8Alpha8) : GL_RGBA8;
-        glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
-        SetNearestClamp();
-        window.pixelTextureWidth = width;
-        window.pixelTextureHeight = height;
-    } else {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
-    }
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return true;
-}
-
 }  // namespace
 
 void DrawRectRgba(float x, float y, float width, float height, int32_t red, int32_t green, int32_t blue) {
@@ -98,12 +61,19 @@ void DrawPixelsBgra8(std::span<const uint32_t> pixels, int32_t width, int32_t he
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width > maxSize || height > maxSize) return;
-    if (!UploadPixels(window, pixels.data(), width, height)) return;
+    // Rows follow each other: a row length another caller set must not apply.
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    // 0xAARRGGBB words are B, G, R, A in memory on every byte order this way.
+    const GLint internalFormat = window.srgbOutput ? static_cast<GLint>(kGlSrgb8Alpha8) : GL_RGBA8;
+    if (!UploadPixelTexture(window.pixels, window.renderer, internalFormat, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                            pixels.data(), width, height)) {
+        return;
+    }
     // Blending only when some texel is translucent: an opaque quad without it
     // gives the same pixels for less work.
     uint32_t allAlpha = 0xFF;
     for (const uint32_t p : pixels) allAlpha &= p >> 24;
-    window.renderer.AddTexturedQuad(window.pixelTexture, allAlpha != 0xFF, destX, destY, destX + destWidth,
+    window.renderer.AddTexturedQuad(window.pixels.name, allAlpha != 0xFF, destX, destY, destX + destWidth,
                                     destY + destHeight, 0.0f, 0.0f, 1.0f, 1.0f, BatchColor{});
 }
 

@@ -80,9 +80,18 @@ FT_Face OpenFace(FT_Library library, const std::string& file, int index) {
     return face;
 }
 
+// FreeType's placement of a glyph bitmap, in whole pixels.
+struct BitmapBox {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t advance = 0;
+};
+
 struct RenderedGlyph {
     std::vector<uint8_t> alpha;
-    GlyphBox box;
+    BitmapBox box;
 };
 
 // Rasterises the slot's glyphs, packs them in rows and uploads the texture.
@@ -132,11 +141,16 @@ uint32_t BuildAtlas(FT_Face face, int pixelSize, GlyphBox (&boxes)[kGlyphCount])
             uint8_t* out = texels.data() + (static_cast<ptrdiff_t>(y + row) * kAtlasWidth + x) * 2;
             for (int column = 0; column < g.box.width; ++column) out[2 * column + 1] = coverage[column];
         }
-        g.box.u0 = static_cast<float>(x) / kAtlasWidth;
-        g.box.v0 = static_cast<float>(y) / static_cast<float>(height);
-        g.box.u1 = static_cast<float>(x + g.box.width) / kAtlasWidth;
-        g.box.v1 = static_cast<float>(y + g.box.height) / static_cast<float>(height);
-        boxes[i] = g.box;
+        const BitmapBox& b = g.box;
+        boxes[i] = GlyphBox{static_cast<float>(x) / kAtlasWidth,
+                            static_cast<float>(y) / static_cast<float>(height),
+                            static_cast<float>(x + b.width) / kAtlasWidth,
+                            static_cast<float>(y + b.height) / static_cast<float>(height),
+                            static_cast<float>(b.left),
+                            static_cast<float>(b.top),
+                            static_cast<float>(b.width),
+                            static_cast<float>(b.height),
+                            b.advance};
     }
     GLuint texture = 0;
     glGenTextures(1, &texture);
@@ -191,16 +205,6 @@ void CreateCanvasFonts(CanvasWindow& window) {
     if (bold != nullptr) FT_Done_Face(bold);
     if (regular != nullptr) FT_Done_Face(regular);
     FT_Done_FreeType(library);
-}
-
-void DeleteCanvasFonts(CanvasWindow& window) {
-    for (GlyphAtlas& atlas : window.fonts) {
-        if (atlas.texture != 0) {
-            const GLuint texture = atlas.texture;
-            glDeleteTextures(1, &texture);
-        }
-        atlas = {};
-    }
 }
 
 }  // namespace rava

@@ -25,8 +25,6 @@ void RepaintCanvasBackground(CanvasWindow& window);
 // Rasterises the ten slots into their glyph textures; needs the window's
 // context current. A slot whose texture cannot be made draws nothing.
 void CreateCanvasFonts(CanvasWindow& window);
-// Deletes the glyph textures; needs the context current.
-void DeleteCanvasFonts(CanvasWindow& window);
 
 // Counted presses of a window, dropped when it loses the focus or closes.
 void ClearPressCounters(CanvasWindow& window);

@@ -16,35 +16,14 @@
 #include "host/core/event_stamp.h"
 #include "host/core/font_slots.h"
 #include "host/gl/batch_renderer.h"
+#include "host/gl/glyph_atlas.h"
+#include "host/gl/pixel_texture.h"
 
 namespace rava {
 
 inline constexpr int32_t kMaxCanvasWindows = 16;
 inline constexpr int32_t kInitialClientWidth = 1000;
 inline constexpr int32_t kInitialClientHeight = 700;
-// Printable ASCII: the only characters text draws (others become "?").
-inline constexpr int kFirstGlyph = 32;
-inline constexpr int kGlyphCount = 95;
-
-// One glyph of a slot's texture: where it sits in the texture and how it is
-// placed relative to the pen on the baseline.
-struct GlyphBox {
-    float u0 = 0.0f, v0 = 0.0f, u1 = 0.0f, v1 = 0.0f;
-    int32_t left = 0;  // bitmap left edge from the pen
-    int32_t top = 0;   // bitmap top edge above the baseline
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t advance = 0;  // whole pixels, as the pen moves
-};
-
-// The glyphs of one font slot rasterised into one texture (0 = none): white
-// texels with the coverage in alpha, so the batch's colour times texel shader
-// gives the text colour with the glyph's edges.
-struct GlyphAtlas {
-    uint32_t texture = 0;
-    GlyphBox glyphs[kGlyphCount];
-};
-
 struct CanvasWindow {
     int32_t id = 0;
     ::Window xid = 0;  // 0 once the X window is gone
@@ -81,10 +60,7 @@ struct CanvasWindow {
     EventStamps stamps;
     uint8_t pressCounters[256] = {};
     GlyphAtlas fonts[kFontSlotCount];
-    // The persistent texture of DrawPixelsBgra8, re-allocated only on a size change.
-    uint32_t pixelTexture = 0;
-    int32_t pixelTextureWidth = 0;
-    int32_t pixelTextureHeight = 0;
+    PixelTexture pixels;  // DrawPixelsBgra8's
 };
 
 // The text offered on the CLIPBOARD selection. It is made only when a

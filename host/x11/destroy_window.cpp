@@ -27,15 +27,12 @@ void DestroyCanvasWindow(CanvasWindow& window) {
     if (window.context != nullptr) {
         if (window.xid != 0 && glXMakeCurrent(display, window.xid, window.context)) {
             window.renderer.Destroy();
-            DeleteCanvasFonts(window);
-            if (window.pixelTexture != 0) {
-                const GLuint texture = window.pixelTexture;
-                glDeleteTextures(1, &texture);
-            }
+            DeleteGlyphAtlases(window.fonts);
+            DeletePixelTexture(window.pixels);
         }
         // Objects left behind go with the context.
         window.renderer.Forget();
-        window.pixelTexture = 0;
+        window.pixels = {};
         if (glXGetCurrentContext() == window.context) glXMakeCurrent(display, None, nullptr);
         glXDestroyContext(display, window.context);
         window.context = nullptr;

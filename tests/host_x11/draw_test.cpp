@@ -199,15 +199,15 @@ TEST(X11Draw, PixelBlocksReuseOneTextureAndComeBackExactly) {
         DrawPixelsBgra8(block, 96, 64, 34, 161, 672, 448);
         EXPECT_EQ(ViewMismatches(block), 0) << seed;
     }
-    const uint32_t texture = Current().pixelTexture;
+    const uint32_t texture = Current().pixels.name;
     EXPECT_NE(texture, 0u);
     // Another size re-allocates the same texture object.
     const uint32_t small[4] = {0xFF102030u, 0xFF405060u, 0xFF708090u, 0xFFA0B0C0u};
     BeginFrame(17, 27, 34);
     DrawPixelsBgra8(small, 2, 2, 100, 100, 20, 20);
     EXPECT_EQ(BackPixel(115, 115), (Rgb{0xA0, 0xB0, 0xC0}));
-    EXPECT_EQ(Current().pixelTexture, texture);
-    EXPECT_EQ(Current().pixelTextureWidth, 2);
+    EXPECT_EQ(Current().pixels.name, texture);
+    EXPECT_EQ(Current().pixels.width, 2);
     // Alpha blends: a clear texel leaves the background, a half one mixes.
     const uint32_t translucent[2] = {0x00FFFFFFu, 0x80FFFFFFu};
     BeginFrame(17, 27, 34);
