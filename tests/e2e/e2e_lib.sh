@@ -62,6 +62,22 @@ pixel() {  # shot x y -> "r,g,b" at client (x, y)
     convert "$1" -crop "1x1+$((ox + $2))+$((oy + $3))" +repage -format "$rgb_format" info:
 }
 
+# Shoots <name> until the command holds for $last_shot, for at most 5 s: on a
+# busy machine a key's effect can show several frames late. The caller then
+# checks $last_shot as usual, so a change that never comes still fails.
+await_shot() {  # name command...
+    await_name=$1; shift
+    await_i=0
+    while :; do
+        shot "$await_name"
+        "$@" && return 0
+        await_i=$((await_i + 1)); [ $await_i -ge 50 ] && return 1
+        sleep 0.1
+    done
+}
+shot_pixel_is() { [ "$(pixel "$last_shot" "$1" "$2")" = "$3" ]; }  # x y "r,g,b"
+shot_differs() { [ "$(diff_count "$1" "$last_shot" $2 $3 $4 $5)" -gt 0 ]; }  # other x y w h
+
 expect_pixel() {  # shot x y "r,g,b" what
     got=$(pixel "$1" "$2" "$3")
     if [ "$got" = "$4" ]; then pass "$5 at ($2, $3): $got"; else fail "$5 at ($2, $3): expected $4, got $got"; fi
