@@ -4,6 +4,7 @@
 // are never reported: the window then answers like one without support.
 #include "host/win32/accessibility_bridge.h"
 
+#include "host/core/saturating_counter.h"
 #include "host/core/utf.h"
 #include "host/host.h"
 #include "host/win32/canvas_window.h"
@@ -147,7 +148,7 @@ void LoadAccessibilityLibraries(AccessibilityBridgeState& s) {
 
 LRESULT AnswerGetObject(HWND hwnd, WPARAM wParam, LPARAM lParam, int32_t windowId) {
     AccessibilityBridgeState& s = AccessibilityBridge();
-    if (s.getObjectCount < INT64_MAX) ++s.getObjectCount;
+    BumpCounter(s.getObjectCount);
     // Other object ids (client, window, caret, ...) are legacy accessibility
     // requests: the system answers those. The id is a 32-bit value that may
     // arrive zero- or sign-extended, so only its low half counts.

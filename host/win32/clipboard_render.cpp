@@ -5,6 +5,7 @@
 // counters. A block is either handed to the system or freed, never both.
 #include <cstring>
 
+#include "host/core/saturating_counter.h"
 #include "host/core/utf.h"
 #include "host/host.h"
 #include "host/win32/window_messages.h"
@@ -12,10 +13,6 @@
 namespace rava {
 
 namespace {
-
-void Bump(int64_t& counter) {
-    if (counter < INT64_MAX) ++counter;
-}
 
 void ForgetPending(CanvasClipboardState& c) {
     c.pending = false;
@@ -28,8 +25,8 @@ void ForgetPending(CanvasClipboardState& c) {
 bool RenderPending(CanvasClipboardState& c) {
     if (!c.pending || c.block == nullptr) return false;
     if (SetClipboardData(CF_UNICODETEXT, c.block) == nullptr) return false;
-    Bump(c.renderCount);
-    Bump(c.changeCounter);
+    BumpCounter(c.renderCount);
+    BumpCounter(c.changeCounter);
     ForgetPending(c);
     c.status = 2;
     return true;
@@ -62,8 +59,8 @@ LRESULT OnDestroyClipboard(CanvasWindow&, HWND hwnd) {
     CanvasClipboardState& c = CanvasRegistry().clipboard;
     if (c.pending && c.owner == hwnd) {
         if (c.block != nullptr) GlobalFree(c.block);
-        Bump(c.releaseCountClipboard);
-        Bump(c.changeCounter);
+        BumpCounter(c.releaseCountClipboard);
+        BumpCounter(c.changeCounter);
         ForgetPending(c);
         c.status = 3;
     }
@@ -77,8 +74,8 @@ void ReleaseClipboardAtDestroy(CanvasWindow&, HWND hwnd) {
     // Not rendered (another owner, or the clipboard was busy): the block is
     // still ours and must not outlive the window.
     if (c.pending && c.block != nullptr) GlobalFree(c.block);
-    Bump(c.releaseCountWindow);
-    Bump(c.changeCounter);
+    BumpCounter(c.releaseCountWindow);
+    BumpCounter(c.changeCounter);
     ForgetPending(c);
     c.status = 4;
 }
@@ -99,7 +96,7 @@ bool SetPendingClipboardText(std::string_view utf8) {
     CanvasClipboardState& c = CanvasRegistry().clipboard;
     if (c.pending && c.block != nullptr) {
         GlobalFree(c.block);
-        Bump(c.releaseCountClipboard);
+        BumpCounter(c.releaseCountClipboard);
         ForgetPending(c);
         c.status = 3;
     }
@@ -116,7 +113,7 @@ bool SetPendingClipboardText(std::string_view utf8) {
     c.owner = w->hwnd;
     c.block = block;
     c.pendingSize = bytes;
-    Bump(c.changeCounter);
+    BumpCounter(c.changeCounter);
     SetClipboardData(CF_UNICODETEXT, nullptr);
     CloseClipboard();
     return true;

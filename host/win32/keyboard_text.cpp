@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "host/core/input_rules.h"
+#include "host/core/saturating_counter.h"
 #include "host/core/text_input.h"
 #include "host/core/utf.h"
 #include "host/win32/window_messages.h"
@@ -23,9 +24,7 @@ TextInputFields CommittedText(CanvasWindow& w) {
     return TextInputFields{w.text.committed, w.text.changeCounter, w.text.pendingHighSurrogate, kTextInputMaxBytes};
 }
 
-void BumpCompositionCounter(CanvasWindow& w) {
-    if (w.text.compositionCounter < INT64_MAX) ++w.text.compositionCounter;
-}
+void BumpCompositionCounter(CanvasWindow& w) { BumpCounter(w.text.compositionCounter); }
 
 void PositionImeWindows(CanvasWindow& w) {
     const CanvasTextInput& t = w.text;

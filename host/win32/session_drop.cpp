@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/core/input_rules.h"
+#include "host/core/saturating_counter.h"
 #include "host/core/utf.h"
 #include "host/host.h"
 #include "host/win32/window_messages.h"
@@ -52,7 +53,7 @@ LRESULT OnSessionMessage(CanvasWindow* w, UINT message, WPARAM wParam, LPARAM lP
     const SessionRecord r =
         ClassifySessionMessage(SessionKind(message), wParam, static_cast<int64_t>(lParam), w != nullptr && w->focused);
     CanvasSessionEvent& s = CanvasRegistry().session;
-    if (s.eventCount < INT64_MAX) ++s.eventCount;
+    BumpCounter(s.eventCount);
     s.kind = r.kind;
     s.value = static_cast<uint64_t>(r.value);
     s.windowId = w != nullptr ? w->id : 0;

@@ -5,6 +5,7 @@
 // another client takes the selection, released when the owner window goes.
 #include <X11/Xatom.h>
 
+#include "host/core/saturating_counter.h"
 #include "host/core/utf.h"
 #include "host/host.h"
 #include "host/x11/canvas_window.h"
@@ -15,10 +16,6 @@ namespace rava {
 
 namespace {
 
-void Bump(int64_t& counter) {
-    if (counter < INT64_MAX) ++counter;
-}
-
 // Ends the offer: the text is no longer ours to give.
 void ForgetOffer(CanvasClipboardState& c) {
     c.pending = false;
@@ -28,8 +25,8 @@ void ForgetOffer(CanvasClipboardState& c) {
 }
 
 void ReleasePending(CanvasClipboardState& c, int32_t status, int64_t& counter) {
-    Bump(counter);
-    Bump(c.changeCounter);
+    BumpCounter(counter);
+    BumpCounter(c.changeCounter);
     c.status = status;
 }
 
@@ -61,8 +58,8 @@ bool Answer(Display* display, const XSelectionRequestEvent& request, Atom proper
     if (c.pending) {
         c.pending = false;
         c.pendingSize = 0;
-        Bump(c.renderCount);
-        Bump(c.changeCounter);
+        BumpCounter(c.renderCount);
+        BumpCounter(c.changeCounter);
         c.status = 2;
     }
     return true;
@@ -131,7 +128,7 @@ bool SetPendingClipboardText(std::string_view utf8) {
     c.owner = w->xid;
     c.text.assign(utf8);
     c.pendingSize = (units.size() + 1) * sizeof(char16_t);
-    Bump(c.changeCounter);
+    BumpCounter(c.changeCounter);
     return true;
 }
 
